@@ -1,0 +1,6 @@
+#pragma once
+
+struct AppContext;
+
+// Carries out the selected choice of page Home.
+void HandleHomeOk(AppContext& ctx);

@@ -1,0 +1,35 @@
+#pragma once
+#include "app/AppContext.h"
+#include "app/ProgramRecord.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeHttpTransport.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeServices.h"
+#include "fakes/Journal.h"
+
+// Every fake the handlers need, wired into one AppContext, all reporting to one journal.
+struct FakeApp {
+    Journal journal;
+    FakeRegistry registry;
+    FakeFileSystem files;
+    FakeHttpTransport http;
+    FakeMessages messages;
+    FakeProcesses processes;
+    FakeShell shell;
+    FakeClock clock;
+    FakeWindow window;
+    ProgramRecord program;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+
+    FakeApp() {
+        registry.journal = &journal;
+        http.journal = &journal;
+        files.journal = &journal;
+        messages.journal = &journal;
+        processes.journal = &journal;
+        shell.journal = &journal;
+        window.journal = &journal;
+        program.runDirectory = "C:\\run";
+        files.AddFolder("C:\\run\\data");
+    }
+};
