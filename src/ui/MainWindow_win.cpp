@@ -1,6 +1,7 @@
 #include "ui/MainWindow_win.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "platform/win32/WinText.h"
 #include "ui/Banner_win.h"
@@ -8,7 +9,7 @@
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"KorvaneScanMainWindow";
-constexpr COLORREF kGreenText = RGB(0, 128, 0);
+constexpr COLORREF kGreenColour = RGB(0, 128, 0);
 constexpr COLORREF kLinkText = RGB(0, 0, 255);
 constexpr COLORREF kNewsText = RGB(0, 96, 192);
 constexpr COLORREF kNewsBack = RGB(255, 255, 255);
@@ -109,7 +110,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORBTN: {
             const HDC dc = reinterpret_cast<HDC>(wp);
             const LayoutRow* row = RowOfId(GetDlgCtrlID(reinterpret_cast<HWND>(lp)));
-            if (row && (row->flags & kGreenText)) SetTextColor(dc, kGreenText);
+            if (row && (row->flags & kGreenText)) SetTextColor(dc, kGreenColour);
             if (row && row->kind == ControlKind::Link) SetTextColor(dc, kLinkText);
             if (msg == WM_CTLCOLOREDIT || (row && row->kind == ControlKind::Edit)) {
                 // Editable fields keep the window background; read-only ones get WM_CTLCOLORSTATIC.
@@ -243,6 +244,8 @@ HWND MainWindow::CreateControl(const LayoutRow& row, HWND parent) {
             break;
         case ControlKind::Tab:
             SetWindowSubclass(control, TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
+            // The classic look: the pages share the window's button-face background.
+            SetWindowTheme(control, L"", L"");
             for (int i = 0; i < kPageCount; ++i) {
                 std::wstring title = Utf8ToWide(kPageTitles[i]);
                 TCITEMW item{};
