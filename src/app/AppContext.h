@@ -9,6 +9,7 @@ struct Shell;
 struct Clock;
 struct WindowFields;
 struct ProgramRecord;
+struct UpdateContext;
 
 // What every handler reaches the system through: the platform services, the main
 // window's named fields and the program-wide record.
@@ -22,4 +23,5 @@ struct AppContext {
     Clock& clock;
     WindowFields& window;
     ProgramRecord& program;
+    UpdateContext* update = nullptr;  // the database update's state and services
 };

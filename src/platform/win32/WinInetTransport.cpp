@@ -68,3 +68,17 @@ bool WinInetTransport::Read(HttpHandle request, void* buffer, std::uint32_t want
 }
 
 void WinInetTransport::Close(HttpHandle handle) { InternetCloseHandle(AsInternet(handle)); }
+
+bool WinInetTransport::ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
+    got = 0;
+    // Waits for the first bytes only; a plain InternetReadFile waits until all
+    // `wanted` bytes have come, which from a slow server can take seconds.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(AsInternet(request), &available, 0, 0)) return false;
+    if (available == 0) return true;  // end of the body
+    DWORD n = 0;
+    const DWORD ask = available < wanted ? available : static_cast<DWORD>(wanted);
+    if (!InternetReadFile(AsInternet(request), buffer, ask, &n)) return false;
+    got = n;
+    return true;
+}

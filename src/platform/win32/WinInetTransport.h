@@ -11,4 +11,5 @@ struct WinInetTransport final : HttpTransport {
     bool QueryContentLength(HttpHandle request, std::uint64_t& length) override;
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
     void Close(HttpHandle handle) override;
+    bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct FakeHttpTransport : HttpTransport {
 
     bool rootFails = false;
     bool throughProxy = false;
+    std::function<void(HttpHandle)> beforeRead;  // runs at the start of every read
     std::map<std::string, Response> responses;
     Journal* journal = nullptr;
 
@@ -76,6 +78,7 @@ struct FakeHttpTransport : HttpTransport {
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override {
         readRequests.push_back(wanted);
         got = 0;
+        if (beforeRead) beforeRead(request);
         auto it = active_.find(request);
         if (it == active_.end()) return false;
         State& s = it->second;
