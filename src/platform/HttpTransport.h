@@ -39,4 +39,10 @@ struct HttpTransport {
     virtual bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
         return Read(request, buffer, wanted, got);
     }
+    // False when the answer carried no header line at all: what WinINet reports for
+    // a reply that was not HTTP (it reads such bytes as a body with status 200).
+    virtual bool HasHeaders(HttpHandle request) {
+        (void)request;
+        return true;
+    }
 };

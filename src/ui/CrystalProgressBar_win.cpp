@@ -1,7 +1,6 @@
 #include "ui/CrystalProgressBar_win.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "platform/win32/WinHandles.h"
 #include "platform/win32/WinText.h"
@@ -56,8 +55,7 @@ bool CrystalProgressBar::Attach(HWND bar) {
     textStyle_ = kBarTextPlain;
     text_.clear();
     SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-    // The skin paints everything: no theme, no sunken edge, a rounded window.
-    SetWindowTheme(hwnd_, L"", L"");
+    // The skin paints everything: no sunken edge, a rounded window.
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_STATICEDGE});
     SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     ShapeWindow();

@@ -54,11 +54,11 @@ std::int32_t DownloadToFile(DownloadServices& sys, const std::string& url, const
     opened.request = sys.http.OpenUrl(opened.root, url, DownloadRequestHeaders(startOffset, resume),
                                       kOpenReloadNoCacheWritePragma);
     // Only the answer asked for is written: 200 for the whole file, 206 for a range.
-    // An error page (404, 500) or a server that ignored the range is refused before
-    // the local file is touched.
+    // An error page (404, 500), a server that ignored the range or a reply that was
+    // not HTTP at all is refused before the local file is touched.
     std::uint32_t status = 0;
     if (opened.request) sys.http.QueryStatus(opened.request, status);
-    if (!opened.request || status != (resume ? 206u : 200u)) {
+    if (!opened.request || status != (resume ? 206u : 200u) || !sys.http.HasHeaders(opened.request)) {
         sys.messages.ShowMessage(kMsgCannotOpenUrl);
         return -1;
     }

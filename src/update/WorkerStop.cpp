@@ -52,6 +52,11 @@ bool StoppableTransport::QueryContentLength(HttpHandle request, std::uint64_t& l
     return !stop_.stopped_ && http_.QueryContentLength(request, length);
 }
 
+bool StoppableTransport::HasHeaders(HttpHandle request) {
+    std::lock_guard<std::mutex> lock(stop_.mutex_);
+    return !stop_.stopped_ && http_.HasHeaders(request);
+}
+
 bool StoppableTransport::Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
     got = 0;
     if (!BeginBlocking(request)) return false;

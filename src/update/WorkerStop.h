@@ -57,6 +57,7 @@ public:
     bool QueryContentLength(HttpHandle request, std::uint64_t& length) override;
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
     bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
+    bool HasHeaders(HttpHandle request) override;
     void Close(HttpHandle handle) override;
 
 private:

@@ -213,6 +213,8 @@ TEST_F(Download, FailuresShowTheirMessageAndLeaveTheFileAsTold) {
         {"206 without a range", [](DownloadRig& t) { t.Serve("part", 206); }, false, kMsgCannotOpenUrl, existing},
         {"range ignored: 200", [](DownloadRig& t) { t.Serve("whole file"); }, true, kMsgCannotOpenUrl, existing},
         {"status unreadable", [](DownloadRig& t) { t.Serve("x").statusFails = true; }, false, kMsgCannotOpenUrl, existing},
+        {"reply not HTTP", [](DownloadRig& t) { t.Serve("SSH-2.0-x").notHttp = true; }, false, kMsgCannotOpenUrl,
+         existing},
         {"local file locked", [](DownloadRig& t) { t.Serve("x"); t.files.failOpen.insert(kPath); }, false,
          kMsgCannotOpenLocalFile, existing},
         {"first read fails", [](DownloadRig& t) { t.Serve("abcdef").failAfterBytes = 0; }, false, kMsgReadError, ""},
@@ -231,7 +233,9 @@ TEST_F(Download, FailuresShowTheirMessageAndLeaveTheFileAsTold) {
         c.arrange(t);
         EXPECT_EQ(t.Fetch(c.resume ? 5000 : 0, c.resume), -1) << c.name;
         EXPECT_EQ(t.Shown(), std::vector<std::string>{c.message}) << c.name;
-        if (!t.messages.shown.empty()) EXPECT_EQ(t.messages.shown[0].caption, "信息：") << c.name;
+        if (!t.messages.shown.empty()) {
+            EXPECT_EQ(t.messages.shown[0].caption, "信息：") << c.name;
+        }
         EXPECT_EQ(t.fs.FileData(kPath), c.fileAfter) << c.name;
         EXPECT_TRUE(t.http.AllClosed()) << c.name;
         EXPECT_TRUE(t.files.AllClosed()) << c.name;

@@ -82,3 +82,15 @@ bool WinInetTransport::ReadAvailable(HttpHandle request, void* buffer, std::uint
     got = n;
     return true;
 }
+
+bool WinInetTransport::HasHeaders(HttpHandle request) {
+    // The raw headers hold the status line and then one line per header.
+    DWORD size = 0;
+    HttpQueryInfoW(AsInternet(request), HTTP_QUERY_RAW_HEADERS, nullptr, &size, nullptr);
+    if (size == 0) return false;
+    std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(AsInternet(request), HTTP_QUERY_RAW_HEADERS, raw.data(), &size, nullptr)) return false;
+    // HTTP_QUERY_RAW_HEADERS separates the lines with zero characters.
+    const size_t statusEnd = raw.find(L'\0');
+    return statusEnd != std::wstring::npos && statusEnd + 1 < raw.size() && raw[statusEnd + 1] != L'\0';
+}

@@ -12,4 +12,5 @@ struct WinInetTransport final : HttpTransport {
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
     void Close(HttpHandle handle) override;
     bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
+    bool HasHeaders(HttpHandle request) override;
 };

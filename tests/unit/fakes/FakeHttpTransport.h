@@ -24,6 +24,7 @@ struct FakeHttpTransport : HttpTransport {
         std::string body;
         std::deque<std::uint32_t> readSizes;  // bytes per read, else as much as wanted
         std::size_t failAfterBytes = SIZE_MAX;  // reads fail once this many bytes were served
+        bool notHttp = false;           // the reply had no header lines (not HTTP)
     };
 
     bool rootFails = false;
@@ -94,6 +95,11 @@ struct FakeHttpTransport : HttpTransport {
         s.offset += n;
         got = static_cast<std::uint32_t>(n);
         return true;
+    }
+
+    bool HasHeaders(HttpHandle request) override {
+        auto it = active_.find(request);
+        return it != active_.end() && !it->second.response->notHttp;
     }
 
     void Close(HttpHandle handle) override {
