@@ -23,8 +23,10 @@ constexpr COLORREF kStyleColours[8] = {
     RGB(138, 78, 200),   // 6: purple
     RGB(204, 168, 36),   // 7: gold
 };
-constexpr COLORREF kTextColour = RGB(16, 16, 16);
+constexpr COLORREF kTextColour = RGB(16, 16, 16);       // on the trough
 constexpr COLORREF kShadowColour = RGB(255, 255, 255);
+constexpr COLORREF kTextOnFill = RGB(255, 255, 255);     // on the fill
+constexpr COLORREF kShadowOnFill = RGB(0, 48, 80);
 
 COLORREF Mix(COLORREF a, COLORREF b, int bPercent) {
     const auto blend = [&](int x, int y) { return (x * (100 - bPercent) + y * bPercent) / 100; };
@@ -130,7 +132,7 @@ void CrystalProgressBar::Paint(HDC target, const RECT& client) {
     const int position = static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0));
     const int span = range.iHigh - range.iLow;
     const long long done = span > 0 ? static_cast<long long>(position - range.iLow) * width / span : 0;
-    const int filled = static_cast<int>(done < 0 ? 0 : done > width ? width : done);
+    const int filled = static_cast<int>(done < 0 ? 0 : done > width ? width : done);  // pixels of fill
     if (filled > 0) {
         const COLORREF base = kStyleColours[colorStyle_ >= 0 && colorStyle_ <= 7 ? colorStyle_ : 0];
         const int middle = height / 2;
@@ -146,18 +148,26 @@ void CrystalProgressBar::Paint(HDC target, const RECT& client) {
     unique_gdi rimBrush(CreateSolidBrush(Mix(face, black, 45)));
     FrameRgn(dc, static_cast<HRGN>(rim.get()), static_cast<HBRUSH>(rimBrush.get()), 1, 1);
 
-    // The text, centred, over a one-pixel shadow.
+    // The text, centred, over a one-pixel shadow: dark on the trough, light on the fill.
     const std::wstring text = ShownText();
     if (!text.empty()) {
         HGDIOBJ oldFont = SelectObject(dc, skin.font ? skin.font : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
-        const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
-        RECT shadow{1, 1, width + 1, height + 1};
-        SetTextColor(dc, kShadowColour);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shadow, format);
-        RECT face_{0, 0, width, height};
-        SetTextColor(dc, kTextColour);
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &face_, format);
+        const auto draw = [&](int left, int right, COLORREF ink, COLORREF shadowInk) {
+            if (right <= left) return;
+            SaveDC(dc);
+            IntersectClipRect(dc, left, 0, right, height);
+            const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+            RECT shadow{1, 1, width + 1, height + 1};
+            SetTextColor(dc, shadowInk);
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &shadow, format);
+            RECT all{0, 0, width, height};
+            SetTextColor(dc, ink);
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, format);
+            RestoreDC(dc, -1);
+        };
+        draw(0, filled, kTextOnFill, kShadowOnFill);
+        draw(filled, width, kTextColour, kShadowColour);
         SelectObject(dc, oldFont);
     }
 
