@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/WinHandles.h"
 #include "platform/win32/WinText.h"
 #include "ui/SkinResources_win.h"
@@ -56,6 +58,9 @@ bool CrystalProgressBar::Attach(HWND bar) {
     colorStyle_ = 0;
     textStyle_ = kBarTextPlain;
     text_.clear();
+    paintedFill_ = -1;
+    paintedStyle_ = -1;
+    paintedText_ = L"\x1";  // nothing painted yet
     SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     // The skin paints everything: no sunken edge, a rounded window.
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~LONG_PTR{WS_EX_STATICEDGE});
@@ -68,6 +73,9 @@ bool CrystalProgressBar::Attach(HWND bar) {
 void CrystalProgressBar::Detach() {
     if (hwnd_ && IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
     hwnd_ = nullptr;
+    paintedFill_ = -1;
+    paintedText_.clear();
+    paintedStyle_ = -1;
 }
 
 void CrystalProgressBar::SetColorStyle(int style) {
@@ -99,13 +107,27 @@ void CrystalProgressBar::ShapeWindow() {
     if (!SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);  // the window owns it once set
 }
 
-// The window text follows what is shown; then the bar is painted at once.
+int CrystalProgressBar::FilledPixels() const {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    PBRANGE range{};
+    SendMessageW(hwnd_, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    const int position = static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0));
+    const int span = range.iHigh - range.iLow;
+    const long long done = span > 0 ? static_cast<long long>(position - range.iLow) * client.right / span : 0;
+    return static_cast<int>(done < 0 ? 0 : done > client.right ? client.right : done);
+}
+
+// The window text follows what is shown; then the bar is painted at once if
+// anything on it looks different.
 void CrystalProgressBar::Refresh() {
     const std::wstring shown = ShownText();
-    const int length = GetWindowTextLengthW(hwnd_);
-    std::wstring current(static_cast<size_t>(length) + 1, L'\0');
-    current.resize(static_cast<size_t>(GetWindowTextW(hwnd_, current.data(), length + 1)));
-    if (current != shown) SetWindowTextW(hwnd_, shown.c_str());
+    const int filled = FilledPixels();
+    if (shown == paintedText_ && filled == paintedFill_ && colorStyle_ == paintedStyle_) return;
+    if (shown != paintedText_) SetWindowTextW(hwnd_, shown.c_str());
+    paintedText_ = shown;
+    paintedFill_ = filled;
+    paintedStyle_ = colorStyle_;
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE);
 }
 
@@ -127,12 +149,7 @@ void CrystalProgressBar::Paint(HDC target, const RECT& client) {
     VerticalGradient(dc, 0, width, 0, height, Mix(face, white, 75), Mix(face, white, 25));
 
     // The fill: a glassy band, bright upper half over the saturated lower half.
-    PBRANGE range{};
-    SendMessageW(hwnd_, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    const int position = static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0));
-    const int span = range.iHigh - range.iLow;
-    const long long done = span > 0 ? static_cast<long long>(position - range.iLow) * width / span : 0;
-    const int filled = static_cast<int>(done < 0 ? 0 : done > width ? width : done);  // pixels of fill
+    const int filled = std::min(FilledPixels(), width);
     if (filled > 0) {
         const COLORREF base = kStyleColours[colorStyle_ >= 0 && colorStyle_ <= 7 ? colorStyle_ : 0];
         const int middle = height / 2;

@@ -39,6 +39,13 @@ private:
     void ShapeWindow();
     void Detach();
 
+    // What the bar showed when last painted: a change of position that moves
+    // neither the fill by a pixel nor the percentage needs no painting.
+    int FilledPixels() const;
+    int paintedFill_ = -1;
+    std::wstring paintedText_;
+    int paintedStyle_ = -1;
+
     HWND hwnd_ = nullptr;
     int colorStyle_ = 0;
     int textStyle_ = kBarTextPlain;

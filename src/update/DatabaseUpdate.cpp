@@ -1,5 +1,6 @@
 #include "update/DatabaseUpdate.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "app/AppContext.h"
@@ -91,9 +92,12 @@ void StopUpdateWorker(AppContext& ctx) {
     state.workerStop->Stop();
     // What the worker handed over before the stop is shown now; nothing follows it.
     ctx.update->display.ShowPending();
+    // Bounded by the clock and by the number of 20 ms waits, whichever ends first.
+    const std::uint32_t start = ctx.clock.TickCount();
     for (unsigned waited = 0;; waited += 20) {
         state.workerThread.DismissMessageBoxes();
-        if (state.workerThread.WaitEnded(20) || waited >= kStopWaitMs) break;
+        if (state.workerThread.WaitEnded(20)) break;
+        if (waited >= kStopWaitMs || ctx.clock.TickCount() - start >= kStopWaitMs) break;
     }
 }
 

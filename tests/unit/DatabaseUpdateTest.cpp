@@ -212,6 +212,15 @@ TEST_F(DatabaseUpdate, StopOfAWorkerThatDoesNotEndReturnsAfterItsBoundedWait) {
     Stop();
     EXPECT_EQ(app.workerThread.waits, static_cast<int>(kStopWaitMs / 20 + 1));
     EXPECT_EQ(app.workerThread.dismissCalls, app.workerThread.waits);
+
+    // Waits that take longer than asked (a busy machine) end it by the clock.
+    UpdateRig slow;
+    slow.app.workerThread.runAtStart = false;
+    slow.app.workerThread.stuck = true;
+    slow.Start();
+    slow.app.clock.stepPerCall = 300;
+    slow.Stop();
+    EXPECT_EQ(slow.app.workerThread.waits, 3);
     // When the blocked worker finally goes on, it changes nothing.
     const size_t before = app.journal.entries.size();
     app.workerThread.RunPending();

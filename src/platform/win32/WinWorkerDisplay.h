@@ -21,7 +21,7 @@ public:
     void SetBarText(int textStyle, const std::string& text) override;
     void ShowPending() override;
 
-    static constexpr DWORD kMinIntervalMs = 20;
+    static constexpr DWORD kMinIntervalMs = 40;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

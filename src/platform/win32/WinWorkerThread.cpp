@@ -28,6 +28,8 @@ bool WinWorkerThread::Start(std::function<void()> body) {
         delete parameter;
         return false;
     }
+    // Background work: when the processors are busy the GUI thread comes first.
+    SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
     thread_.reset(thread);
     threadId_ = id;
     return true;
