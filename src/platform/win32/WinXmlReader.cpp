@@ -80,7 +80,11 @@ bool DecodeDocument(const Bytes& bytes, std::wstring& text) {
         if (DecodeWith(CP_UTF8, MB_ERR_INVALID_CHARS, data, n, text)) return true;
         return DecodeWith(CP_ACP, 0, data, n, text);
     }
-    return DecodeWith(encoding.codePage, 0, data, n, text);
+    UINT codePage = encoding.codePage;
+    // GB18030 needs its own tables, which not every system has; its two-byte part
+    // is GBK, which holds every character a Chinese forum writes.
+    if (codePage == 54936 && !IsValidCodePage(54936)) codePage = 936;
+    return DecodeWith(codePage, 0, data, n, text);
 }
 
 // The text is decoded already: the declaration, which names the encoding of the
