@@ -31,6 +31,7 @@ TEST(Startup, CreatedEventRunsItsStepsInOrder) {
     app.files.AddFile("data\\info.txt", "27790");
     RunMainWindowCreatedEvent(app.ctx);
     const std::vector<std::string> expected = {
+        "fetch feed " + NewsFeedUrl(),
         "registry write SOFTWARE\\KorvaneScan\\Path=C:\\run",
         "make folder C:\\KorvaneScanData",
         "make folder c:\\KorvaneScanData\\data",
