@@ -251,6 +251,7 @@ class Handler(BaseHTTPRequestHandler):
     # Idle keep-alive connections are dropped after this many seconds so
     # that abandoned clients do not pin threads forever.
     timeout = 120
+    is_control = False
 
     # The server object carries .state, .role ("update"/"forum") and .quiet.
 
@@ -343,6 +344,9 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         for name, value in extra:
             self.send_header(name, value)
+        if self.is_control:
+            # Control answers change from call to call: no client may cache them.
+            self.send_header("Cache-Control", "no-store")
         self.end_headers()
         if self.command != "HEAD":
             self.wfile.write(body)

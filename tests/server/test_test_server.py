@@ -450,7 +450,9 @@ class LogTest(ServerCase):
         self.assertEqual(ctl.hits("/forum.php?mod=rss", base=BASE), 1)
         ctl.reset(BASE)
         self.assertEqual(ctl.hits("/eset/Update/info.txt", base=BASE), 0)
-        self.assertEqual(json.loads(get(self.up, "/_ctl/log.json")[2]), [])
+        status, headers, body = get(self.up, "/_ctl/log.json")
+        self.assertEqual(json.loads(body), [])
+        self.assertEqual(headers["cache-control"], "no-store")
 
     def test_non_ascii_header_bytes_come_back_as_sent(self):
         ua = "Korvane 扫描".encode("utf-8")
