@@ -15,14 +15,23 @@ void WinMessages::ShowMessage(const std::string& text, const std::string& captio
 
 namespace {
 
+// Paints what is waiting to be painted and answers messages sent by other
+// threads. Bounded, so a window that never validates itself cannot hold us.
+void DispatchPendingPaints() {
+    MSG msg;
+    for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageW(&msg);
+}
+
 // Waits for the process to end while the calling thread's windows keep painting.
-// Clicks and keys made meanwhile are not taken: they are dropped when the wait ends.
+// Clicks and keys made meanwhile are not taken: they are dropped when the wait
+// ends. Posted messages stay queued for the event loop.
 void WaitPainting(HANDLE process) {
     for (;;) {
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
+        DispatchPendingPaints();
+        // MWMO_INPUTAVAILABLE: a paint already pending before the wait wakes it too.
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_PAINT | QS_SENDMESSAGE,
+                                                    MWMO_INPUTAVAILABLE);
         if (r != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
     }
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
