@@ -10,7 +10,7 @@ file(GLOB_RECURSE KORVANE_WIN32_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM KORVANE_WIN32_SOURCES ${PROJECT_SOURCE_DIR}/src/app/Main_win.cpp)
 add_library(korvane_win32 STATIC ${KORVANE_WIN32_SOURCES})
 target_link_libraries(korvane_win32 PUBLIC korvane_logic
-  wininet comctl32 uxtheme shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 advapi32)
+  wininet comctl32 shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 advapi32)
 
 add_executable(KorvaneScan WIN32 src/app/Main_win.cpp res/KorvaneScan.rc)
 target_link_libraries(KorvaneScan PRIVATE korvane_win32)

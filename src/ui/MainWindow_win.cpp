@@ -1,7 +1,6 @@
 #include "ui/MainWindow_win.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "platform/win32/WinText.h"
 #include "ui/Banner_win.h"
@@ -84,6 +83,7 @@ LRESULT CALLBACK MainWindow::TabProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, 
         case WM_NOTIFY:
             if (reinterpret_cast<NMHDR*>(lp)->hwndFrom != hwnd) return self->HandleMessage(msg, wp, lp);
             break;
+
         default:
             break;
     }
@@ -109,13 +109,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN: {
             const HDC dc = reinterpret_cast<HDC>(wp);
-            const LayoutRow* row = RowOfId(GetDlgCtrlID(reinterpret_cast<HWND>(lp)));
+            HWND control = reinterpret_cast<HWND>(lp);
+            const LayoutRow* row = RowOfId(GetDlgCtrlID(control));
             if (row && (row->flags & kGreenText)) SetTextColor(dc, kGreenColour);
             if (row && row->kind == ControlKind::Link) SetTextColor(dc, kLinkText);
-            if (msg == WM_CTLCOLOREDIT || (row && row->kind == ControlKind::Edit)) {
-                // Editable fields keep the window background; read-only ones get WM_CTLCOLORSTATIC.
-                SetBkColor(dc, GetSysColor(msg == WM_CTLCOLOREDIT ? COLOR_WINDOW : COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(msg == WM_CTLCOLOREDIT ? COLOR_WINDOW : COLOR_BTNFACE));
+            if (msg == WM_CTLCOLOREDIT) {
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            if (row && GetParent(control) == tab_ && row->kind != ControlKind::Edit) {
+                // Labels, radio buttons and group boxes on a page show the page through.
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
             }
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(faceBrush_);
@@ -244,8 +249,6 @@ HWND MainWindow::CreateControl(const LayoutRow& row, HWND parent) {
             break;
         case ControlKind::Tab:
             SetWindowSubclass(control, TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
-            // The classic look: the pages share the window's button-face background.
-            SetWindowTheme(control, L"", L"");
             for (int i = 0; i < kPageCount; ++i) {
                 std::wstring title = Utf8ToWide(kPageTitles[i]);
                 TCITEMW item{};
@@ -299,11 +302,23 @@ std::string MainWindow::ReadText(TextField field) {
 }
 
 void MainWindow::ReplaceText(TextField field, const std::string& text) {
-    if (const LayoutRow* row = FindFieldRow(field)) SetWindowTextW(Control(*row), Utf8ToWide(text).c_str());
+    if (const LayoutRow* row = FindFieldRow(field)) SetControlText(*row, Utf8ToWide(text));
 }
 
 void MainWindow::ReplaceTextBytes(TextField field, const Bytes& bytes) {
-    if (const LayoutRow* row = FindFieldRow(field)) SetWindowTextW(Control(*row), AnsiToWide(bytes).c_str());
+    if (const LayoutRow* row = FindFieldRow(field)) SetControlText(*row, AnsiToWide(bytes));
+}
+
+void MainWindow::SetControlText(const LayoutRow& row, const std::wstring& text) {
+    HWND control = Control(row);
+    SetWindowTextW(control, text.c_str());
+    if (row.kind == ControlKind::Label) {
+        // A transparent label does not erase its old text: let the page repaint under it.
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(GetParent(control), &r, TRUE);
+    }
 }
 
 bool MainWindow::IsSelected(Choice choice) {

@@ -38,6 +38,7 @@ private:
     void CreateControls();
     HWND CreateControl(const LayoutRow& row, HWND parent);
     void ShowPage(int page);
+    void SetControlText(const LayoutRow& row, const std::wstring& text);
     void OnCommand(int id, int code, HWND control);
     const LayoutRow* RowOfId(int id) const;
 

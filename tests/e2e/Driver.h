@@ -34,6 +34,8 @@ std::string ReadFileBytes(const std::wstring& path);  // "" when missing
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 void RemoveTree(const std::wstring& path);             // test set-up only
 void CopyTree(const std::wstring& from, const std::wstring& to);
+// Ends every process with that image name (for programs the app starts, e.g. notepad.exe).
+void KillProcessesNamed(const std::wstring& exeName);
 
 // A fresh run folder <root>\<name> holding KorvaneScan.exe and data\ (the sample
 // run data, the stand-in ecls.exe and KorvaneQR.exe). Removed first if present.
