@@ -138,10 +138,56 @@ std::vector<std::string> ChildTexts(HWND window) {
 
 std::vector<HWND> WindowsOfClass(const wchar_t* cls) { return TopLevel(0, cls); }
 
-void EndProcessOf(HWND window) {
+namespace {
+
+struct ForeignSearch {
+    DWORD excludedPid;
+    std::wstring part;
+    HWND found;
+};
+
+std::wstring Lower(std::wstring s) {
+    CharLowerBuffW(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+BOOL CALLBACK FindForeign(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<ForeignSearch*>(lp);
     DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == s->excludedPid || pid == GetCurrentProcessId() || !IsWindowVisible(hwnd)) return TRUE;
+    wchar_t title[512] = {};
+    GetWindowTextW(hwnd, title, 512);
+    if (Lower(title).find(Lower(s->part)) != std::wstring::npos) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForeignWindow(const App& app, const std::wstring& part, Millis timeout) {
+    ForeignSearch s{app.Pid(), part, nullptr};
+    WaitFor(
+        [&] {
+            EnumWindows(FindForeign, reinterpret_cast<LPARAM>(&s));
+            return s.found != nullptr;
+        },
+        timeout);
+    return s.found;
+}
+
+void EndProcessOf(HWND window) {
+    DWORD pid = 0, desktopPid = 0;
     GetWindowThreadProcessId(window, &pid);
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopPid);
     if (!pid) return;
+    if (pid == desktopPid) {  // the desktop's own process hosts the window: only close it
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        WaitFor([&] { return !IsWindow(window); }, 5s);
+        return;
+    }
     if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
         TerminateProcess(p, 1);
         WaitForSingleObject(p, 5000);

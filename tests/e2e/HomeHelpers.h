@@ -34,7 +34,11 @@ bool CancelFolderBrowser(HWND browser);
 
 // Visible top-level windows of the given class, of any process.
 std::vector<HWND> WindowsOfClass(const wchar_t* cls);
-// Ends the process that owns the window, by its id.
+// A visible top-level window of another process than the app whose title holds
+// `part` (case-insensitive); nullptr on time-out.
+HWND WaitForeignWindow(const App& app, const std::wstring& part, Millis timeout = 20s);
+// Ends the process that owns the window, by its id (only closes the window when the
+// desktop's own process owns it).
 void EndProcessOf(HWND window);
 
 // A real left click (hardware input) at the centre of the app's control.
