@@ -9,6 +9,8 @@ struct Shell;
 struct Clock;
 struct WindowFields;
 struct ProgramRecord;
+struct FeedClient;
+struct XmlReader;
 
 // What every handler reaches the system through: the platform services, the main
 // window's named fields and the program-wide record.
@@ -22,4 +24,6 @@ struct AppContext {
     Clock& clock;
     WindowFields& window;
     ProgramRecord& program;
+    FeedClient& feed;
+    XmlReader& xml;
 };

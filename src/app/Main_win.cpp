@@ -10,11 +10,13 @@
 #include "app/EventBindings.h"
 #include "app/ProgramRecord.h"
 #include "app/Startup.h"
+#include "platform/win32/WinFeedClient.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinInetTransport.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinServices.h"
 #include "platform/win32/WinText.h"
+#include "platform/win32/WinXmlReader.h"
 #include "ui/MainWindow_win.h"
 #include "ui/SkinResources_win.h"
 
@@ -72,7 +74,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     WinClock clock;
     MainWindow window;
     ProgramRecord program;
-    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+    WinFeedClient feed;
+    WinXmlReader xml;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
 
     WinProgramHost host(instance, window, shell, ctx);
     const int code = RunProgram(host, ExePath(), program.runDirectory);

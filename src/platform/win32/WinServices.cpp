@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/WinHandles.h"
+#include "platform/win32/WinSystemLibrary.h"
 #include "platform/win32/WinText.h"
 
 void WinMessages::ShowMessage(const std::string& text, const std::string& caption) {
@@ -103,23 +104,35 @@ bool WinShell::PickFolder(const std::string& title, bool newStyle, std::string& 
     return true;
 }
 
+namespace {
+
+// DoFileDownload of shdocvw.dll, the system's file-download dialog for an address;
+// nullptr where the system has none.
+using DownloadDialogFn = HRESULT(WINAPI*)(LPCWSTR url);
+
+DownloadDialogFn DownloadDialog() {
+    // Looked up once; shdocvw.dll then stays loaded, since the dialog may still be
+    // working on its own thread after the call has returned.
+    static const DownloadDialogFn entry = [] {
+        HMODULE shdocvw = LoadSystemLibrary(L"shdocvw.dll");
+        return shdocvw ? reinterpret_cast<DownloadDialogFn>(
+                             reinterpret_cast<void*>(GetProcAddress(shdocvw, "DoFileDownload")))
+                       : nullptr;
+    }();
+    return entry;
+}
+
+}  // namespace
+
 void WinShell::OfferDownload(const std::string& url) {
-    using DoFileDownloadFn = HRESULT(WINAPI*)(LPCWSTR);
-    wchar_t wurl[1024] = {};
-    MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, wurl, 1024);
-    wurl[1023] = L'\0';
-    if (HMODULE shdocvw = LoadLibraryW(L"shdocvw.dll")) {
-        const auto download = reinterpret_cast<DoFileDownloadFn>(
-            reinterpret_cast<void*>(GetProcAddress(shdocvw, "DoFileDownload")));
-        if (download) {
-            download(wurl);
-            FreeLibrary(shdocvw);
-            return;
-        }
-        FreeLibrary(shdocvw);
+    // The whole address, however long: a cut one would offer some other file.
+    const std::wstring wurl = Utf8ToWide(url);
+    if (const DownloadDialogFn dialog = DownloadDialog()) {
+        dialog(wurl.c_str());
+        return;
     }
     // No download dialog on this system: let the shell's default action offer the file.
-    ShellExecuteW(nullptr, nullptr, wurl, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, wurl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::uint32_t WinClock::TickCount() { return GetTickCount(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/AppContext.h"
 #include "app/ProgramRecord.h"
+#include "fakes/FakeFeed.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeHttpTransport.h"
 #include "fakes/FakeRegistry.h"
@@ -19,7 +20,9 @@ struct FakeApp {
     FakeClock clock;
     FakeWindow window;
     ProgramRecord program;
-    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+    FakeFeedClient feed;
+    FakeXmlReader xml;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
 
     FakeApp() {
         registry.journal = &journal;
@@ -29,6 +32,7 @@ struct FakeApp {
         processes.journal = &journal;
         shell.journal = &journal;
         window.journal = &journal;
+        feed.journal = &journal;
         program.runDirectory = "C:\\run";
         files.AddFolder("C:\\run\\data");
     }
