@@ -13,19 +13,26 @@ unsigned __stdcall RunCall(void* arg) {
     return 0;
 }
 
-}  // namespace
-
 void SetGuiThread() { g_guiThread = GetCurrentThreadId(); }
+
+// Paints what is waiting to be painted and answers messages sent by other
+// threads. Bounded, so a window that never validates itself cannot hold us.
+void DispatchPendingPaints() {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    for (int i = 0; i < 64 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageW(&msg);
+}
+
+}  // namespace
 
 void WaitKeepingWindowPainted(HANDLE handle) {
     for (;;) {
-        // A short time-out keeps this thread looking for messages, which is what
+        DispatchPendingPaints();
+        // MWMO_INPUTAVAILABLE: a paint already pending before the wait wakes it too.
+        // The short time-out keeps this thread looking for messages, which is what
         // tells the system the window is alive.
-        const DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, 200, QS_PAINT | QS_SENDMESSAGE);
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &handle, 200, QS_PAINT | QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
     }
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
