@@ -13,8 +13,6 @@ unsigned __stdcall RunCall(void* arg) {
     return 0;
 }
 
-void SetGuiThread() { g_guiThread = GetCurrentThreadId(); }
-
 // Paints what is waiting to be painted and answers messages sent by other
 // threads. Bounded, so a window that never validates itself cannot hold us.
 void DispatchPendingPaints() {
@@ -24,6 +22,8 @@ void DispatchPendingPaints() {
 }
 
 }  // namespace
+
+void SetGuiThread() { g_guiThread = GetCurrentThreadId(); }
 
 void WaitKeepingWindowPainted(HANDLE handle) {
     for (;;) {
