@@ -15,6 +15,7 @@ target_link_libraries(korvane_win32 PUBLIC korvane_logic
 add_executable(KorvaneScan WIN32 src/app/Main_win.cpp res/KorvaneScan.rc)
 target_link_libraries(KorvaneScan PRIVATE korvane_win32)
 if(NOT MSVC)
-  target_link_options(KorvaneScan PRIVATE -municode)
+  # -s: the release exe carries no symbol table.
+  target_link_options(KorvaneScan PRIVATE -municode $<$<CONFIG:Release>:-s>)
 endif()
 set_target_properties(KorvaneScan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -52,7 +52,9 @@ def _free_display():
 
 
 class WineSession:
-    def __init__(self, source, shot_dir=None, keep=False, display=True):
+    def __init__(self, source, shot_dir=None, keep=False, display=True, update_port=81, forum_port=80):
+        self.update_port = update_port
+        self.forum_port = forum_port
         self.source = os.path.abspath(source)
         self.shot_dir = shot_dir
         self.keep = keep
@@ -83,7 +85,7 @@ class WineSession:
                 self.env.pop("DISPLAY", None)
             ready = os.path.join(self.tmp, "server-ready")
             server_args = [sys.executable, os.path.join(self.source, "tests", "server", "test_server.py"),
-                           "--update-port", "81", "--forum-port", "80",
+                           "--update-port", str(self.update_port), "--forum-port", str(self.forum_port),
                            "--update-root", os.path.join(self.source, "sample", "server", "update"),
                            "--forum-root", os.path.join(self.source, "sample", "server", "forum"),
                            "--ready-file", ready, "--quiet"]

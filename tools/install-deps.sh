@@ -8,7 +8,7 @@ set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ python3 googletest g++-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
-          fonts-wqy-microhei locales)
+          fonts-wqy-microhei locales iproute2 util-linux)
 LOCALE=zh_CN.UTF-8
 
 SUDO=()

@@ -9,6 +9,8 @@ struct Shell;
 struct Clock;
 struct WindowFields;
 struct ProgramRecord;
+struct FeedClient;
+struct XmlReader;
 struct UpdateContext;
 
 // What every handler reaches the system through: the platform services, the main
@@ -23,5 +25,7 @@ struct AppContext {
     Clock& clock;
     WindowFields& window;
     ProgramRecord& program;
+    FeedClient& feed;
+    XmlReader& xml;
     UpdateContext* update = nullptr;  // the database update's state and services
 };

@@ -10,15 +10,18 @@
 #include "app/EventBindings.h"
 #include "app/ProgramRecord.h"
 #include "app/Startup.h"
+#include "platform/win32/WinFeedClient.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinHeadProbe.h"
 #include "platform/win32/WinLocalFiles.h"
 #include "platform/win32/WinWorkerDisplay.h"
 #include "platform/win32/WinWorkerThread.h"
 #include "platform/win32/WinInetTransport.h"
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinServices.h"
 #include "platform/win32/WinText.h"
+#include "platform/win32/WinXmlReader.h"
 #include "ui/MainWindow_win.h"
 #include "ui/CrystalProgressBar_win.h"
 #include "ui/SkinResources_win.h"
@@ -65,6 +68,7 @@ struct WinProgramHost final : ProgramHost {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    SetGuiThread();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};
@@ -79,7 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     WinClock clock;
     MainWindow window;
     ProgramRecord program;
-    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+    WinFeedClient feed;
+    WinXmlReader xml;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
 
     // The database update: the skinned bar, the worker thread and its hand-over to the GUI thread.
     CrystalProgressBar progressBar;

@@ -26,6 +26,9 @@ def main(argv):
     parser.add_argument("--no-netns", action="store_true", help="do not use a private network namespace")
     parser.add_argument("--skip-c-locale", action="store_true", help="skip the pass under LANG=C.UTF-8")
     parser.add_argument("--timeout", type=int, default=1500, help="seconds for each pass")
+    parser.add_argument("--server-ports", default="81,80",
+                        help="update,forum ports of the test server (others than 81,80 leave the program "
+                             "with nothing listening where it connects)")
     parser.add_argument("gtest", nargs="*", help="arguments for e2e_tests.exe (after --)")
     args = parser.parse_args(argv)
 
@@ -36,13 +39,15 @@ def main(argv):
             log("missing", needed, "- build the win32 preset first")
             return 2
 
-    with WineSession(args.source, shot_dir=os.path.join(build, "e2e-shots"), keep=args.keep) as session:
+    update_port, forum_port = (int(p) for p in args.server_ports.split(","))
+    with WineSession(args.source, shot_dir=os.path.join(build, "e2e-shots"), keep=args.keep,
+                     update_port=update_port, forum_port=forum_port) as session:
         env = {
             "KORVANE_E2E_EXE": windows_path(os.path.join(build, "KorvaneScan.exe")),
             "KORVANE_E2E_STANDINS": windows_path(os.path.join(build, "standins")),
             "KORVANE_E2E_SAMPLE": windows_path(os.path.join(os.path.abspath(args.source), "sample")),
             "KORVANE_E2E_ROOT": "C:\\e2e",
-            "KORVANE_E2E_CTL": "http://127.0.0.1:81",
+            "KORVANE_E2E_CTL": "http://127.0.0.1:%d" % update_port,
         }
         passes = [("zh_CN.UTF-8", args.gtest)]
         filters = [a for a in args.gtest if a.startswith("--gtest_filter=")]

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Config.h"
+#include "app/EventBindings.h"
 #include "app/Startup.h"
 #include "fakes/FakeApp.h"
 #include "ui/WindowFields.h"
@@ -31,6 +32,7 @@ TEST(Startup, CreatedEventRunsItsStepsInOrder) {
     app.files.AddFile("data\\info.txt", "27790");
     RunMainWindowCreatedEvent(app.ctx);
     const std::vector<std::string> expected = {
+        "fetch feed " + NewsFeedUrl(),
         "registry write SOFTWARE\\KorvaneScan\\Path=C:\\run",
         "make folder C:\\KorvaneScanData",
         "make folder c:\\KorvaneScanData\\data",
@@ -146,4 +148,11 @@ TEST(Startup, ProcessStartsInOrder) {
     failing.windowCreated = false;
     EXPECT_NE(RunProgram(failing, "C:\\run\\KorvaneScan.exe", runDirectory), 0);
     EXPECT_EQ(failing.steps, (std::vector<std::string>{"cd C:\\run", "skin", "window"}));
+}
+
+TEST(EventBindings, ForumLinksOpenTheForumHomePage) {
+    FakeApp app;
+    HandleUiEvent(UiEvent::ForumLink, app.ctx);
+    EXPECT_EQ(app.shell.addresses, std::vector<std::string>{"http://localhost/"});
+    EXPECT_TRUE(app.messages.shown.empty());
 }

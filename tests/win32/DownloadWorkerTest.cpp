@@ -275,6 +275,16 @@ TEST(WinHeadProbeTest, StatusOfAHeadRequest) {
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].method, "HEAD");
     EXPECT_EQ(log[0].path, "/eset/Update/em000_32.dat");
+
+    // A server that accepts and never answers: given up after the time-out.
+    server::Fault("/eset/Update/em000_32.dat", "hang");
+    WinHeadProbe impatient(1500);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(impatient.HeadStatus("http://127.0.0.1:81/eset/Update/em000_32.dat"), 0);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_GE(took, 1400ms);
+    EXPECT_LT(took, 5000ms);
+    server::Clear("/eset/Update/em000_32.dat");
     OleUninitialize();
 }
 

@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <memory>
+
+#include "platform/win32/WinHandles.h"
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinText.h"
 
 namespace {
@@ -32,9 +36,8 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, WORD kind, VARIANT* args,
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, result, nullptr, nullptr);
 }
 
-}  // namespace
-
-long WinHeadProbe::HeadStatus(const std::string& url) {
+// One HEAD request, start to end, on the calling thread.
+long Probe(const std::wstring& url) {
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(L"msxml2.XMLHTTP", &clsid))) return 0;
     DispatchRef request;
@@ -46,7 +49,7 @@ long WinHeadProbe::HeadStatus(const std::string& url) {
     open[2].v.vt = VT_BSTR;
     open[2].v.bstrVal = SysAllocString(L"HEAD");
     open[1].v.vt = VT_BSTR;
-    open[1].v.bstrVal = SysAllocString(Utf8ToWide(url).c_str());
+    open[1].v.bstrVal = SysAllocString(url.c_str());
     open[0].v.vt = VT_BOOL;
     open[0].v.boolVal = VARIANT_FALSE;
     VARIANT args[3] = {open[0].v, open[1].v, open[2].v};
@@ -56,4 +59,37 @@ long WinHeadProbe::HeadStatus(const std::string& url) {
     if (FAILED(Invoke(request.p, L"Status", DISPATCH_PROPERTYGET, nullptr, 0, &status.v))) return 0;
     if (FAILED(VariantChangeType(&status.v, &status.v, 0, VT_I4))) return 0;
     return status.v.lVal;
+}
+
+// What the probe thread and the caller share; the thread keeps it alive when
+// the caller has given up waiting.
+struct ProbeCall {
+    std::wstring url;
+    volatile long status = 0;
+};
+
+DWORD WINAPI ProbeThread(void* parameter) {
+    std::shared_ptr<ProbeCall> call(*static_cast<std::shared_ptr<ProbeCall>*>(parameter));
+    delete static_cast<std::shared_ptr<ProbeCall>*>(parameter);
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InterlockedExchange(&call->status, Probe(call->url));
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+long WinHeadProbe::HeadStatus(const std::string& url) {
+    auto call = std::make_shared<ProbeCall>();
+    call->url = Utf8ToWide(url);
+    auto* parameter = new std::shared_ptr<ProbeCall>(call);
+    unique_handle thread(CreateThread(nullptr, 0, ProbeThread, parameter, 0, nullptr));
+    if (!thread) {
+        delete parameter;
+        return 0;
+    }
+    DWORD waited = WAIT_TIMEOUT;
+    RunKeepingWindowPainted([&] { waited = WaitForSingleObject(thread.get(), timeoutMs); });
+    // Given up: the thread finishes on its own, its answer no longer counts.
+    return waited == WAIT_OBJECT_0 ? InterlockedCompareExchange(&call->status, 0, 0) : 0;
 }

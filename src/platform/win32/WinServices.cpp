@@ -7,29 +7,14 @@
 #include <vector>
 
 #include "platform/win32/WinHandles.h"
+#include "platform/win32/WinPaintingWait.h"
+#include "platform/win32/WinSystemLibrary.h"
 #include "platform/win32/WinText.h"
 
 void WinMessages::ShowMessage(const std::string& text, const std::string& caption) {
     MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK | MB_TASKMODAL);
 }
 
-namespace {
-
-// Waits for the process to end while the calling thread's windows keep painting.
-// Clicks and keys made meanwhile are not taken: they are dropped when the wait ends.
-void WaitPainting(HANDLE process) {
-    for (;;) {
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
-    }
-}
-
-}  // namespace
 
 bool WinProcesses::StartProgram(const std::string& commandLine, ShowMode show, WaitMode wait) {
     STARTUPINFOW si{};
@@ -45,7 +30,7 @@ bool WinProcesses::StartProgram(const std::string& commandLine, ShowMode show, W
     if (wait == WaitMode::InputIdle1000) {
         WaitForInputIdle(process.get(), 1000);
     } else if (wait == WaitMode::UntilExit) {
-        WaitPainting(process.get());
+        WaitKeepingWindowPainted(process.get());
     }
     return true;
 }
@@ -94,23 +79,35 @@ bool WinShell::PickFolder(const std::string& title, bool newStyle, std::string& 
     return true;
 }
 
+namespace {
+
+// DoFileDownload of shdocvw.dll, the system's file-download dialog for an address;
+// nullptr where the system has none.
+using DownloadDialogFn = HRESULT(WINAPI*)(LPCWSTR url);
+
+DownloadDialogFn DownloadDialog() {
+    // Looked up once; shdocvw.dll then stays loaded, since the dialog may still be
+    // working on its own thread after the call has returned.
+    static const DownloadDialogFn entry = [] {
+        HMODULE shdocvw = LoadSystemLibrary(L"shdocvw.dll");
+        return shdocvw ? reinterpret_cast<DownloadDialogFn>(
+                             reinterpret_cast<void*>(GetProcAddress(shdocvw, "DoFileDownload")))
+                       : nullptr;
+    }();
+    return entry;
+}
+
+}  // namespace
+
 void WinShell::OfferDownload(const std::string& url) {
-    using DoFileDownloadFn = HRESULT(WINAPI*)(LPCWSTR);
-    wchar_t wurl[1024] = {};
-    MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, wurl, 1024);
-    wurl[1023] = L'\0';
-    if (HMODULE shdocvw = LoadLibraryW(L"shdocvw.dll")) {
-        const auto download = reinterpret_cast<DoFileDownloadFn>(
-            reinterpret_cast<void*>(GetProcAddress(shdocvw, "DoFileDownload")));
-        if (download) {
-            download(wurl);
-            FreeLibrary(shdocvw);
-            return;
-        }
-        FreeLibrary(shdocvw);
+    // The whole address, however long: a cut one would offer some other file.
+    const std::wstring wurl = Utf8ToWide(url);
+    if (const DownloadDialogFn dialog = DownloadDialog()) {
+        dialog(wurl.c_str());
+        return;
     }
     // No download dialog on this system: let the shell's default action offer the file.
-    ShellExecuteW(nullptr, nullptr, wurl, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, nullptr, wurl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::uint32_t WinClock::TickCount() { return GetTickCount(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/AppContext.h"
 #include "app/ProgramRecord.h"
+#include "fakes/FakeFeed.h"
 #include "update/UpdateState.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeHttpTransport.h"
@@ -21,7 +22,9 @@ struct FakeApp {
     FakeClock clock;
     FakeWindow window;
     ProgramRecord program;
-    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+    FakeFeedClient feed;
+    FakeXmlReader xml;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
     // The database update's own services and state.
     FakeLocalFiles localFiles{files};
     FakeWorkerThread workerThread;
@@ -45,6 +48,7 @@ struct FakeApp {
         probe.journal = &journal;
         bar.journal = &journal;
         ctx.update = &update;
+        feed.journal = &journal;
         program.runDirectory = "C:\\run";
         files.AddFolder("C:\\run\\data");
     }

@@ -102,5 +102,6 @@ struct FakeWindow : WindowFields {
     }
     void SetNewsCell(int row, int column, const std::string& text) override {
         newsRows.at(static_cast<size_t>(row)).at(static_cast<size_t>(column)) = text;
+        if (journal) journal->Add("news cell " + std::to_string(row) + "," + std::to_string(column) + "=" + text);
     }
 };
