@@ -15,6 +15,7 @@
 
 #include "app/AppContext.h"
 #include "app/ProgramRecord.h"
+#include "platform/win32/WinFeedClient.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinHeadProbe.h"
 #include "platform/win32/WinInetTransport.h"
@@ -23,6 +24,7 @@
 #include "platform/win32/WinServices.h"
 #include "platform/win32/WinWorkerDisplay.h"
 #include "platform/win32/WinWorkerThread.h"
+#include "platform/win32/WinXmlReader.h"
 #include "ui/CrystalProgressBar_win.h"
 #include "ui/WindowFields.h"
 #include "update/DatabaseUpdate.h"
@@ -318,7 +320,9 @@ struct WinUpdateRig {
     WinClock clock;
     NullWindow window;
     ProgramRecord program;
-    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program};
+    WinFeedClient feed;
+    WinXmlReader xml;
+    AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
     WinWorkerThread thread;
     NullBar bar;
     RecordingDisplay display;
