@@ -12,7 +12,9 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x4B53;  // one skin per control
-constexpr int kCornerDiameter = 8;
+// The corners' diameter: 8 pixels on the 26-pixel bar as laid out at 96 DPI,
+// in proportion on a bar scaled to another DPI.
+int CornerDiameter(int height) { return std::max(4, MulDiv(8, height, 26)); }
 
 // The fill colour of each colour style.
 constexpr COLORREF kStyleColours[8] = {
@@ -103,7 +105,8 @@ std::wstring CrystalProgressBar::ShownText() const {
 void CrystalProgressBar::ShapeWindow() {
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    HRGN region = CreateRoundRectRgn(0, 0, r.right - r.left + 1, r.bottom - r.top + 1, kCornerDiameter, kCornerDiameter);
+    const int corner = CornerDiameter(r.bottom - r.top);
+    HRGN region = CreateRoundRectRgn(0, 0, r.right - r.left + 1, r.bottom - r.top + 1, corner, corner);
     if (!SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);  // the window owns it once set
 }
 
@@ -161,7 +164,7 @@ void CrystalProgressBar::Paint(HDC target, const RECT& client) {
     }
 
     // The rim, following the rounded window.
-    unique_gdi rim(CreateRoundRectRgn(0, 0, width, height, kCornerDiameter, kCornerDiameter));
+    unique_gdi rim(CreateRoundRectRgn(0, 0, width, height, CornerDiameter(height), CornerDiameter(height)));
     unique_gdi rimBrush(CreateSolidBrush(Mix(face, black, 45)));
     FrameRgn(dc, static_cast<HRGN>(rim.get()), static_cast<HBRUSH>(rimBrush.get()), 1, 1);
 
