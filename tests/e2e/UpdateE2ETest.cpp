@@ -229,6 +229,7 @@ TEST_F(UpdateE2E, StopDuringASlowDownloadThenARestartCompletes) {
     ClickStop();
     ASSERT_TRUE(WaitBarText(kStoppedText, 3s)) << BarText();
     EXPECT_LT(MsSince(clicked), 1000);
+    server::Screenshot("update-stopped");
 
     // From here on nothing changes: no text, no file, no message.
     const std::string before = Snapshot(1);
