@@ -222,6 +222,20 @@ TEST_F(WinDownload, LargeBodyWithoutLengthAndChunked) {
     }
 }
 
+TEST_F(WinDownload, StalledServerIsGivenUpAfterTheReceiveTimeOut) {
+    server::SetBody(kPath, Pattern(5000));
+    server::Fault(kPath, "slow", "chunk=1000&delay_ms=20000");
+    http.receiveTimeoutMs = 1500;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Fetch(), -1);
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 1400u);
+    EXPECT_LT(took, 8000u) << "a stalled read must not wait much longer than its time-out";
+    EXPECT_EQ(messages.shown, std::vector<std::string>{kMsgReadError});
+    EXPECT_EQ(ReadFileBytes(kFile), Pattern(5000).substr(0, 1000));
+    server::Reset();
+}
+
 TEST(WinLocalFilesTest, OpenModesSeekAndSharing) {
     RemoveTree(kDir);
     CreateDirectoryW(kDir.c_str(), nullptr);

@@ -233,15 +233,12 @@ void WinInetTransport::Close(HttpHandle handle) {
 bool WinInetTransport::ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
     got = 0;
     // Waits for the first bytes only; a plain InternetReadFile waits until all
-    // `wanted` bytes have come, which from a slow server can take seconds. A wait
-    // that stalls longer than the receive time-out is cut.
+    // `wanted` bytes have come, which from a slow server can take seconds. The
+    // wait is bounded by the receive time-out set on the request handle (WinINet
+    // and Wine honour it here), so no watchdog is armed: at one thread wake-up per
+    // chunk it would cost a large download a good part of its time.
     DWORD available = 0;
-    BOOL queried = FALSE;
-    if (!WithDeadline(AsInternet(request), receiveTimeoutMs,
-                      [&] { queried = InternetQueryDataAvailable(AsInternet(request), &available, 0, 0); }) ||
-        !queried) {
-        return false;
-    }
+    if (!InternetQueryDataAvailable(AsInternet(request), &available, 0, 0)) return false;
     if (available == 0) return true;  // end of the body
     // What is available is already here: this read does not wait for the network.
     DWORD n = 0;
