@@ -32,14 +32,14 @@ HttpHandle StoppableTransport::OpenRoot(const std::string& agent, ProxyMode mode
 
 HttpHandle StoppableTransport::OpenUrl(HttpHandle root, const std::string& url, const std::string& headers,
                                        std::uint32_t flags) {
-    if (!BeginBlocking(root)) return 0;
-    const HttpHandle request = http_.OpenUrl(root, url, headers, flags);
-    if (!EndBlocking(root)) {
-        // The root was closed by a stop while the request was being made.
-        if (request) http_.Close(request);
-        return 0;
+    {
+        std::lock_guard<std::mutex> lock(stop_.mutex_);
+        if (stop_.stopped_) return 0;
     }
-    return request;
+    // Not cut by a stop: closing the root under a request being made also ends the
+    // request's handle, whose number the next request of the program may get
+    // before this call returns it; the transport bounds this wait by itself.
+    return http_.OpenUrl(root, url, headers, flags);
 }
 
 bool StoppableTransport::QueryStatus(HttpHandle request, std::uint32_t& status) {

@@ -12,7 +12,9 @@
 // The stop of one update worker. The worker makes every change (file, window
 // text, message) through it; the GUI thread's Stop makes sure that none follows.
 // It never ends the thread by force: the worker leaves at its next step, and a
-// network call it is blocked in has its handles closed to cut it short.
+// read it is blocked in has its request handle closed to cut it short (where
+// the system cuts reads that way; otherwise the read ends when data comes or
+// at the transport's time-out, and whatever it brought is dropped).
 class WorkerStop {
 public:
     explicit WorkerStop(HttpTransport& http) : http_(http) {}
@@ -40,12 +42,12 @@ private:
     HttpTransport& http_;
     std::mutex mutex_;
     std::atomic<bool> stopped_{false};
-    HttpHandle blockedOn_ = 0;          // the handle of a blocking call under way
+    HttpHandle blockedOn_ = 0;          // the request of a read under way
     std::set<HttpHandle> closedByStop_;  // closed by Stop: the worker must not close them again
 };
 
 // The worker's transport: every call after a stop fails without reaching the
-// network, and a blocking open or read can be cut by Stop.
+// network, and a blocking read can be cut by Stop.
 class StoppableTransport final : public HttpTransport {
 public:
     StoppableTransport(HttpTransport& http, WorkerStop& stop) : http_(http), stop_(stop) {}
