@@ -11,6 +11,7 @@ struct WindowFields;
 struct ProgramRecord;
 struct FeedClient;
 struct XmlReader;
+struct UpdateContext;
 
 // What every handler reaches the system through: the platform services, the main
 // window's named fields and the program-wide record.
@@ -26,4 +27,5 @@ struct AppContext {
     ProgramRecord& program;
     FeedClient& feed;
     XmlReader& xml;
+    UpdateContext* update = nullptr;  // the database update's state and services
 };

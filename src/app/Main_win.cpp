@@ -12,6 +12,10 @@
 #include "app/Startup.h"
 #include "platform/win32/WinFeedClient.h"
 #include "platform/win32/WinFileSystem.h"
+#include "platform/win32/WinHeadProbe.h"
+#include "platform/win32/WinLocalFiles.h"
+#include "platform/win32/WinWorkerDisplay.h"
+#include "platform/win32/WinWorkerThread.h"
 #include "platform/win32/WinInetTransport.h"
 #include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinRegistry.h"
@@ -19,7 +23,10 @@
 #include "platform/win32/WinText.h"
 #include "platform/win32/WinXmlReader.h"
 #include "ui/MainWindow_win.h"
+#include "ui/CrystalProgressBar_win.h"
 #include "ui/SkinResources_win.h"
+#include "update/UpdateState.h"
+#include "update/WindowWorkerDisplay.h"
 
 namespace {
 
@@ -83,8 +90,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     WinXmlReader xml;
     AppContext ctx{registry, files, http, messages, processes, shell, clock, window, program, feed, xml};
 
+    // The database update: the skinned bar, the worker thread and its hand-over to the GUI thread.
+    CrystalProgressBar progressBar;
+    UpdateBarSkin barSkin(progressBar, [&window] { return window.Control(*FindFlagRow(kUpdateProgressBar)); });
+    WinWorkerThread updateThread;
+    WindowWorkerDisplay windowDisplay(window, barSkin);
+    WinWorkerDisplay updateDisplay(windowDisplay);
+    WinLocalFiles localFiles;
+    WinHeadProbe headProbe;
+    UpdateState updateState(updateThread, barSkin);
+    UpdateContext update{updateState, localFiles, updateDisplay, headProbe};
+    ctx.update = &update;
+
     WinProgramHost host(instance, window, shell, ctx);
     const int code = RunProgram(host, ExePath(), program.runDirectory);
+    // A stopped worker still blocked in a network read is cut off from every
+    // change; end the process now instead of unwinding what it still refers to.
+    if (updateThread.Running()) ExitProcess(static_cast<UINT>(code));
     ReleaseSkinResources();
     OleUninitialize();
     return code;

@@ -33,4 +33,16 @@ struct HttpTransport {
     // data; true with got == 0: end of the body; false: failure.
     virtual bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) = 0;
     virtual void Close(HttpHandle handle) = 0;
+    // Like Read, but returns as soon as some bytes are there (at most `wanted`), so
+    // that a reader of a slow answer gets its chunks as they come and can look for
+    // a stop between them. Transports without such a read wait for `wanted` bytes.
+    virtual bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
+        return Read(request, buffer, wanted, got);
+    }
+    // False when the answer carried no header line at all: what WinINet reports for
+    // a reply that was not HTTP (it reads such bytes as a body with status 200).
+    virtual bool HasHeaders(HttpHandle request) {
+        (void)request;
+        return true;
+    }
 };

@@ -229,3 +229,33 @@ void WinInetTransport::Close(HttpHandle handle) {
     if (!alreadyClosed) InternetCloseHandle(AsInternet(handle));
     if (connection) InternetCloseHandle(connection);
 }
+
+bool WinInetTransport::ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
+    got = 0;
+    // Waits for the first bytes only; a plain InternetReadFile waits until all
+    // `wanted` bytes have come, which from a slow server can take seconds. The
+    // wait is bounded by the receive time-out set on the request handle (WinINet
+    // and Wine honour it here), so no watchdog is armed: at one thread wake-up per
+    // chunk it would cost a large download a good part of its time.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(AsInternet(request), &available, 0, 0)) return false;
+    if (available == 0) return true;  // end of the body
+    // What is available is already here: this read does not wait for the network.
+    DWORD n = 0;
+    const DWORD ask = available < wanted ? available : static_cast<DWORD>(wanted);
+    if (!InternetReadFile(AsInternet(request), buffer, ask, &n)) return false;
+    got = n;
+    return true;
+}
+
+bool WinInetTransport::HasHeaders(HttpHandle request) {
+    // The raw headers hold the status line and then one line per header.
+    DWORD size = 0;
+    HttpQueryInfoW(AsInternet(request), HTTP_QUERY_RAW_HEADERS, nullptr, &size, nullptr);
+    if (size == 0) return false;
+    std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
+    if (!HttpQueryInfoW(AsInternet(request), HTTP_QUERY_RAW_HEADERS, raw.data(), &size, nullptr)) return false;
+    // HTTP_QUERY_RAW_HEADERS separates the lines with zero characters.
+    const size_t statusEnd = raw.find(L'\0');
+    return statusEnd != std::wstring::npos && statusEnd + 1 < raw.size() && raw[statusEnd + 1] != L'\0';
+}

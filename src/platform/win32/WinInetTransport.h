@@ -30,6 +30,8 @@ struct WinInetTransport final : HttpTransport {
     bool QueryContentLength(HttpHandle request, std::uint64_t& length) override;
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
     void Close(HttpHandle handle) override;
+    bool ReadAvailable(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
+    bool HasHeaders(HttpHandle request) override;
 
 private:
     // Runs a blocking call on `handle`; closes the handle when the call takes

@@ -19,6 +19,8 @@ struct FakeFileSystem : FileSystem {
     std::set<std::string> undeletable;        // files whose removal fails (held open, read-only)
     std::set<std::string> failRename;         // targets whose rename fails
     std::set<std::string> failCopy;           // targets whose copy fails
+    std::set<std::string> locked;             // held open by another program: readable, but not
+                                              // renamed, overwritten or deleted
     Journal* journal = nullptr;
 
     static std::string Lower(std::string s) {
@@ -87,7 +89,7 @@ struct FakeFileSystem : FileSystem {
     bool RemoveFile(const std::string& path) override {
         if (journal) journal->Add("remove file " + path);
         const std::string n = Normalize(path);
-        if (undeletable.count(n)) return false;
+        if (undeletable.count(n) || locked.count(n)) return false;
         return files.erase(n) == 1;
     }
     bool RemoveFolder(const std::string& path) override {
@@ -125,6 +127,7 @@ struct FakeFileSystem : FileSystem {
         if (journal) journal->Add("rename " + from + " -> " + to);
         const std::string a = Normalize(from), b = Normalize(to);
         if (!files.count(a) || files.count(b) || failRename.count(b) || !FolderExists(Parent(b))) return false;
+        if (locked.count(a)) return false;
         files[b] = files[a];
         files.erase(a);
         return true;
@@ -132,7 +135,7 @@ struct FakeFileSystem : FileSystem {
     bool CopyFileOver(const std::string& from, const std::string& to) override {
         if (journal) journal->Add("copy " + from + " -> " + to);
         const std::string a = Normalize(from), b = Normalize(to);
-        if (!files.count(a) || failCopy.count(b) || !FolderExists(Parent(b))) return false;
+        if (!files.count(a) || failCopy.count(b) || locked.count(b) || !FolderExists(Parent(b))) return false;
         files[b] = files[a];
         return true;
     }

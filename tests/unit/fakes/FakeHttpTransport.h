@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,10 +24,12 @@ struct FakeHttpTransport : HttpTransport {
         std::string body;
         std::deque<std::uint32_t> readSizes;  // bytes per read, else as much as wanted
         std::size_t failAfterBytes = SIZE_MAX;  // reads fail once this many bytes were served
+        bool notHttp = false;           // the reply had no header lines (not HTTP)
     };
 
     bool rootFails = false;
     bool throughProxy = false;
+    std::function<void(HttpHandle)> beforeRead;  // runs at the start of every read
     std::map<std::string, Response> responses;
     Journal* journal = nullptr;
 
@@ -76,6 +79,7 @@ struct FakeHttpTransport : HttpTransport {
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override {
         readRequests.push_back(wanted);
         got = 0;
+        if (beforeRead) beforeRead(request);
         auto it = active_.find(request);
         if (it == active_.end()) return false;
         State& s = it->second;
@@ -91,6 +95,11 @@ struct FakeHttpTransport : HttpTransport {
         s.offset += n;
         got = static_cast<std::uint32_t>(n);
         return true;
+    }
+
+    bool HasHeaders(HttpHandle request) override {
+        auto it = active_.find(request);
+        return it != active_.end() && !it->second.response->notHttp;
     }
 
     void Close(HttpHandle handle) override {
