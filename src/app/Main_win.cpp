@@ -13,6 +13,7 @@
 #include "platform/win32/WinFeedClient.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinInetTransport.h"
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinServices.h"
 #include "platform/win32/WinText.h"
@@ -60,6 +61,7 @@ struct WinProgramHost final : ProgramHost {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    SetGuiThread();
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};

@@ -26,6 +26,8 @@ struct FileSystem {
     virtual bool RemoveFile(const std::string& path) = 0;
     // Removes an empty folder, or a link to a folder without touching its target.
     virtual bool RemoveFolder(const std::string& path) = 0;
+    // True when the path itself is a link (junction, symbolic link), not what it points to.
+    virtual bool IsLink(const std::string& path) = 0;
     // The folder's entries without "." and "..", in the system's listing order.
     virtual std::vector<FolderEntry> ListFolder(const std::string& path) = 0;
     // Renames; fails when the target exists.

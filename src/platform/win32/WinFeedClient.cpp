@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/WinInetTransport.h"
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinText.h"
 
 namespace {
@@ -41,6 +43,14 @@ Bytes WinFeedClient::Fetch(const FeedRequest& request) {
     InternetHandle root(InternetOpenW(Utf8ToWide(request.userAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
                                       nullptr, nullptr, 0));
     if (!root.h) return {};
+    // The same bounds as every other request of the program.
+    DWORD connect = WinInetTransport::kConnectTimeoutMs;
+    DWORD receive = WinInetTransport::kReceiveTimeoutMs;
+    InternetSetOptionW(root.h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    InternetSetOptionW(root.h, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(root.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(root.h, INTERNET_OPTION_DATA_SEND_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(root.h, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
     InternetHandle connection(InternetConnectW(root.h, host.c_str(), parts.nPort, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection.h) return {};
@@ -52,17 +62,20 @@ Bytes WinFeedClient::Fetch(const FeedRequest& request) {
     InternetHandle http(HttpOpenRequestW(connection.h, L"GET", object.c_str(), L"HTTP/1.0", nullptr,
                                          acceptTypes, flags, 0));
     if (!http.h) return {};
-    if (!HttpSendRequestW(http.h, nullptr, 0, nullptr, 0)) return {};
 
     // The body whatever the status; stop one byte past the bound so that the caller
-    // sees the body is too large without this reading on.
+    // sees the body is too large without this reading on. On the GUI thread the
+    // window keeps painting meanwhile.
     Bytes body;
-    std::vector<char> chunk(kReadChunk);
-    while (body.size() <= request.maxBytes) {
-        DWORD got = 0;
-        if (!InternetReadFile(http.h, chunk.data(), kReadChunk, &got) || got == 0) break;
-        body.append(chunk.data(), got);
-    }
+    RunKeepingWindowPainted([&] {
+        if (!HttpSendRequestW(http.h, nullptr, 0, nullptr, 0)) return;
+        std::vector<char> chunk(kReadChunk);
+        while (body.size() <= request.maxBytes) {
+            DWORD got = 0;
+            if (!InternetReadFile(http.h, chunk.data(), kReadChunk, &got) || got == 0) break;
+            body.append(chunk.data(), got);
+        }
+    });
     if (body.size() > request.maxBytes + 1) body.resize(request.maxBytes + 1);
     return body;
 }

@@ -51,6 +51,11 @@ bool WinFileSystem::RemoveFolder(const std::string& path) {
     return RemoveDirectoryW(Utf8ToWide(path).c_str()) != FALSE;
 }
 
+bool WinFileSystem::IsLink(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 std::vector<FolderEntry> WinFileSystem::ListFolder(const std::string& path) {
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAW data;

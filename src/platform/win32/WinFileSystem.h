@@ -8,6 +8,7 @@ struct WinFileSystem final : FileSystem {
     bool Exists(const std::string& path) override;
     bool RemoveFile(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
+    bool IsLink(const std::string& path) override;
     std::vector<FolderEntry> ListFolder(const std::string& path) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     bool CopyFileOver(const std::string& from, const std::string& to) override;

@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinText.h"
 
 namespace {
@@ -21,15 +22,33 @@ bool WinInetTransport::ConnectedThroughProxy() {
 }
 
 HttpHandle WinInetTransport::OpenRoot(const std::string& agent, ProxyMode mode) {
-    return AsHandle(InternetOpenW(Utf8ToWide(agent).c_str(), static_cast<DWORD>(mode), nullptr, nullptr, 0));
+    HINTERNET root = InternetOpenW(Utf8ToWide(agent).c_str(), static_cast<DWORD>(mode), nullptr, nullptr, 0);
+    if (root) {
+        // Explicit bounds instead of the defaults (which under some systems wait
+        // for ever on a server that accepts and never answers). Requests opened on
+        // this handle inherit them.
+        DWORD connect = kConnectTimeoutMs;
+        DWORD receive = kReceiveTimeoutMs;
+        InternetSetOptionW(root, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+        InternetSetOptionW(root, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+        InternetSetOptionW(root, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+        InternetSetOptionW(root, INTERNET_OPTION_DATA_SEND_TIMEOUT, &receive, sizeof(receive));
+        InternetSetOptionW(root, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    }
+    return AsHandle(root);
 }
 
 HttpHandle WinInetTransport::OpenUrl(HttpHandle root, const std::string& url, const std::string& headers,
                                      std::uint32_t flags) {
     const std::wstring wheaders = Utf8ToWide(headers);
-    return AsHandle(InternetOpenUrlW(AsInternet(root), Utf8ToWide(url).c_str(),
-                                     wheaders.empty() ? nullptr : wheaders.c_str(),
-                                     static_cast<DWORD>(wheaders.size()), flags, 0));
+    const std::wstring wurl = Utf8ToWide(url);
+    HINTERNET request = nullptr;
+    // Connecting and waiting for the answer's headers are the long waits.
+    RunKeepingWindowPainted([&] {
+        request = InternetOpenUrlW(AsInternet(root), wurl.c_str(), wheaders.empty() ? nullptr : wheaders.c_str(),
+                                   static_cast<DWORD>(wheaders.size()), flags, 0);
+    });
+    return AsHandle(request);
 }
 
 bool WinInetTransport::QueryStatus(HttpHandle request, std::uint32_t& status) {
@@ -58,13 +77,19 @@ bool WinInetTransport::QueryContentLength(HttpHandle request, std::uint64_t& len
 bool WinInetTransport::Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) {
     got = 0;
     auto* bytes = static_cast<char*>(buffer);
-    while (got < wanted) {
-        DWORD n = 0;
-        if (!InternetReadFile(AsInternet(request), bytes + got, wanted - got, &n)) return got > 0;
-        if (n == 0) break;
-        got += n;
-    }
-    return true;
+    bool ok = true;
+    RunKeepingWindowPainted([&] {
+        while (got < wanted) {
+            DWORD n = 0;
+            if (!InternetReadFile(AsInternet(request), bytes + got, wanted - got, &n)) {
+                ok = got > 0;
+                return;
+            }
+            if (n == 0) return;
+            got += n;
+        }
+    });
+    return ok;
 }
 
 void WinInetTransport::Close(HttpHandle handle) { InternetCloseHandle(AsInternet(handle)); }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/WinHandles.h"
+#include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinSystemLibrary.h"
 #include "platform/win32/WinText.h"
 
@@ -14,23 +15,6 @@ void WinMessages::ShowMessage(const std::string& text, const std::string& captio
     MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(caption).c_str(), MB_OK | MB_TASKMODAL);
 }
 
-namespace {
-
-// Waits for the process to end while the calling thread's windows keep painting.
-// Clicks and keys made meanwhile are not taken: they are dropped when the wait ends.
-void WaitPainting(HANDLE process) {
-    for (;;) {
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
-    }
-}
-
-}  // namespace
 
 bool WinProcesses::StartProgram(const std::string& commandLine, ShowMode show, WaitMode wait) {
     STARTUPINFOW si{};
@@ -46,7 +30,7 @@ bool WinProcesses::StartProgram(const std::string& commandLine, ShowMode show, W
     if (wait == WaitMode::InputIdle1000) {
         WaitForInputIdle(process.get(), 1000);
     } else if (wait == WaitMode::UntilExit) {
-        WaitPainting(process.get());
+        WaitKeepingWindowPainted(process.get());
     }
     return true;
 }

@@ -103,6 +103,7 @@ struct FakeFileSystem : FileSystem {
         links.erase(n);
         return true;
     }
+    bool IsLink(const std::string& path) override { return links.count(Normalize(path)) != 0; }
     std::vector<FolderEntry> ListFolder(const std::string& path) override {
         if (journal) journal->Add("list folder " + path);
         std::vector<FolderEntry> entries;
