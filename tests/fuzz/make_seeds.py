@@ -40,6 +40,42 @@ write("fetch_url_body_fuzz", "no-root", fetch(flags=1))
 write("fetch_url_body_fuzz", "no-request", fetch(flags=2))
 write("fetch_url_body_fuzz", "no-status", fetch(flags=4, body=b"x"))
 
+# download_to_file_fuzz: flags, more flags, status, Content-Length, startOffset, existing
+# file size, body size, first tick, tick step, failing write, scripted reads, body.
+def download(flags=0, more=2, status=0, length=0, offset=0, existing=0, body_size=0, tick=1000, step=16,
+             failing_write=0, reads=(), body=b""):
+    out = struct.pack("<BBIQIHIIHBB", flags, more, status, length, offset & 0xFFFFFFFF, existing, body_size,
+                      tick, step, failing_write, len(reads))
+    for most, fails in reads:
+        out += struct.pack("<HB", most, 1 if fails else 0)
+    return out + body
+
+
+RESUME, EXISTS, NO_LENGTH = 16, 32, 8
+write("download_to_file_fuzz", "whole-25000-in-three-reads",
+      download(body_size=25000, reads=[(10240, 0), (10240, 0), (4520, 0)], body=b"module"))
+write("download_to_file_fuzz", "empty-body", download())
+write("download_to_file_fuzz", "no-length", download(flags=NO_LENGTH, body_size=3000, body=b"x"))
+write("download_to_file_fuzz", "short-read-then-full", download(body_size=20000, reads=[(3000, 0), (10240, 0)], body=b"ab"))
+write("download_to_file_fuzz", "ends-before-its-length", download(more=0, length=10000, body_size=3000, body=b"c"))
+write("download_to_file_fuzz", "resume-4096-over-4096", download(flags=RESUME | EXISTS, offset=4096, existing=4096,
+                                                                 body_size=5000, body=b"r"))
+write("download_to_file_fuzz", "resume-from-0", download(flags=RESUME | EXISTS, existing=100, body=b"resumed"))
+write("download_to_file_fuzz", "resume-missing-file", download(flags=RESUME, offset=77, body=b"new"))
+write("download_to_file_fuzz", "resume-answered-200", download(flags=RESUME | EXISTS, more=2 | 4, status=200,
+                                                               offset=10, existing=10, body=b"whole file"))
+write("download_to_file_fuzz", "status-404", download(more=2 | 4, status=404, body=b"<html>Not Found</html>"))
+write("download_to_file_fuzz", "not-http", download(flags=128, body=b"garbage"))
+write("download_to_file_fuzz", "no-root", download(flags=1))
+write("download_to_file_fuzz", "url-fails", download(flags=2 | EXISTS, existing=5000))
+write("download_to_file_fuzz", "local-file-fails", download(flags=64, body=b"x"))
+write("download_to_file_fuzz", "read-fails-part-way", download(flags=EXISTS, existing=5000, body_size=30000,
+                                                               reads=[(10240, 0), (0, 1)], body=b"f"))
+write("download_to_file_fuzz", "write-fails", download(body_size=30000, failing_write=2, body=b"w"))
+write("download_to_file_fuzz", "same-tick", download(step=0, body=b"quick"))
+write("download_to_file_fuzz", "tick-wraps", download(tick=0xFFFFFFF0, step=16, body_size=40000, body=b"t"))
+write("download_to_file_fuzz", "negative-offset", download(flags=RESUME, offset=-5, body=b"n"))
+
 # news_list_fuzz: tag notation, then "%%" and element paths.
 HEADERS = ("<title>Forum</title><link>http://localhost/forum.php</link><description>d</description>"
            "<copyright>c</copyright><generator>g</generator><lastBuildDate>t</lastBuildDate><ttl>60</ttl>"
