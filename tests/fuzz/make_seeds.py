@@ -76,6 +76,18 @@ write("download_to_file_fuzz", "same-tick", download(step=0, body=b"quick"))
 write("download_to_file_fuzz", "tick-wraps", download(tick=0xFFFFFFF0, step=16, body_size=40000, body=b"t"))
 write("download_to_file_fuzz", "negative-offset", download(flags=RESUME, offset=-5, body=b"n"))
 
+# progress_text_fuzz: total, downloaded, bar position, bar range (signed 32-bit).
+def progress(total, downloaded, position, bar_range):
+    return struct.pack("<iiii", total, downloaded, position, bar_range)
+
+
+write("progress_text_fuzz", "first-chunk", progress(1234567, 10240, 82, 10000))
+write("progress_text_fuzz", "done", progress(25000, 25000, 10000, 10000))
+write("progress_text_fuzz", "no-length", progress(0, 30720, 0, 10000))
+write("progress_text_fuzz", "halves", progress(128, 640, 4550, 10000))
+write("progress_text_fuzz", "past-2gb", progress(-2147483648, 2147483647, -1, 1))
+write("progress_text_fuzz", "count-past-total", progress(1, 2147483647, 2147483647, 10000))
+
 # news_list_fuzz: tag notation, then "%%" and element paths.
 HEADERS = ("<title>Forum</title><link>http://localhost/forum.php</link><description>d</description>"
            "<copyright>c</copyright><generator>g</generator><lastBuildDate>t</lastBuildDate><ttl>60</ttl>"
