@@ -15,6 +15,41 @@ constexpr COLORREF kNewsBack = RGB(255, 255, 255);
 
 bool OnPage(const LayoutRow& row) { return row.page != Page::None; }
 
+// The screen's DPI for a window (per monitor where the system knows it), else the system DPI.
+int DpiOf(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (hwnd && getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+// A copy of the bitmap at the given size (smoothly scaled), owned by the caller.
+HBITMAP ScaledBitmap(HBITMAP source, int width, int height) {
+    BITMAP info{};
+    if (!source || !GetObjectW(source, sizeof(info), &info)) return nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC from = CreateCompatibleDC(screen);
+    HDC to = CreateCompatibleDC(screen);
+    HBITMAP result = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ oldFrom = SelectObject(from, source);
+    HGDIOBJ oldTo = SelectObject(to, result);
+    SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
+    StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(nullptr, screen);
+    return result;
+}
+
 }  // namespace
 
 bool MainWindow::Create(HINSTANCE instance, EventHandler onEvent, DestroyHandler onDestroying) {
@@ -34,15 +69,19 @@ bool MainWindow::Create(HINSTANCE instance, EventHandler onEvent, DestroyHandler
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);
 
-    // Fixed size, centred on the work area of the primary screen.
+    // Fixed size, scaled to the screen's DPI, centred on the work area of the primary screen.
+    dpi_ = DpiOf(nullptr);
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int x = work.left + (work.right - work.left - kMainWindowWidth) / 2;
-    const int y = work.top + (work.bottom - work.top - kMainWindowHeight) / 2;
+    const int x = work.left + (work.right - work.left - Scale(kMainWindowWidth)) / 2;
+    const int y = work.top + (work.bottom - work.top - Scale(kMainWindowHeight)) / 2;
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, Utf8ToWide(kMainWindowTitle).c_str(),
-                            style, x, y, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, this);
+                            style, x, y, Scale(kMainWindowWidth), Scale(kMainWindowHeight), nullptr, nullptr,
+                            instance, this);
     if (!hwnd_) return false;
+    // The monitor the window landed on may have another DPI than the system's.
+    if (const int dpi = DpiOf(hwnd_); dpi != dpi_) ApplyDpi(dpi, nullptr);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
     return true;
@@ -132,6 +171,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
             break;
+        case WM_DPICHANGED:
+            // Moved to a screen with another DPI: lay everything out again at the new scale.
+            ApplyDpi(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_DESTROY:
             if (onDestroying_) onDestroying_();
             PostQuitMessage(0);
@@ -163,9 +206,11 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     if (clicked && row->event != UiEvent::None && onEvent_) onEvent_(row->event);
 }
 
-void MainWindow::CreateControls() {
+int MainWindow::Scale(int value) const { return MulDiv(value, dpi_, 96); }
+
+void MainWindow::CreateFonts() {
     LOGFONTW arial{};
-    arial.lfHeight = -12;
+    arial.lfHeight = -Scale(12);
     arial.lfWeight = FW_NORMAL;
     arial.lfCharSet = DEFAULT_CHARSET;
     lstrcpyW(arial.lfFaceName, L"Arial");
@@ -173,6 +218,73 @@ void MainWindow::CreateControls() {
     LOGFONTW link = arial;
     link.lfUnderline = TRUE;
     linkFont_.reset(CreateFontIndirectW(&link));
+    // The default GUI font as it is at 96 DPI, scaled; at 96 DPI the stock font itself.
+    guiFont_.reset();
+    if (dpi_ != 96) {
+        LOGFONTW gui{};
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
+        const int systemDpi = DpiOf(nullptr);
+        gui.lfHeight = MulDiv(MulDiv(gui.lfHeight, 96, systemDpi), dpi_, 96);
+        gui.lfWidth = 0;
+        guiFont_.reset(CreateFontIndirectW(&gui));
+    }
+}
+
+HGDIOBJ MainWindow::FontFor(const LayoutRow& row) const {
+    if (row.kind == ControlKind::Link) return linkFont_.get();
+    if (row.flags & kFontArial) return arialFont_.get();
+    return guiFont_ ? guiFont_.get() : GetStockObject(DEFAULT_GUI_FONT);
+}
+
+Rect MainWindow::ScaledPosition(const LayoutRow& row) const {
+    const Rect r = PositionInContainer(row);
+    return {Scale(r.x), Scale(r.y), Scale(r.width), Scale(r.height)};
+}
+
+void MainWindow::ApplyDpi(int dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    if (suggested) {
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kMainWindowWidth), Scale(kMainWindowHeight),
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+    CreateFonts();
+    const auto layout = MainWindowLayout();
+    for (size_t i = 0; i < layout.size(); ++i) {
+        const LayoutRow& row = layout[i];
+        const Rect r = ScaledPosition(row);
+        SetWindowPos(controls_[i], nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), TRUE);
+        if (row.kind == ControlKind::Picture) SetBanner(controls_[i], r);
+        if (row.kind == ControlKind::ListView) {
+            for (int c = 0; c < 2; ++c) {
+                SendMessageW(controls_[i], LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c),
+                             MAKELPARAM(Scale(kNewsColumnWidths[c]), 0));
+            }
+        }
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::SetBanner(HWND control, const Rect& r) {
+    if (!bannerSource_) bannerSource_.reset(LoadBannerBitmap(instance_));
+    HBITMAP source = static_cast<HBITMAP>(bannerSource_.get());
+    if (dpi_ == 96) {
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(source));
+    } else {
+        BITMAP info{};
+        GetObjectW(source, sizeof(info), &info);
+        bannerBitmap_.reset(ScaledBitmap(source, Scale(info.bmWidth), Scale(info.bmHeight)));
+        SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerBitmap_.get()));
+    }
+    // The picture keeps its laid-out size; the banner is clipped to it.
+    SetWindowPos(control, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::CreateControls() {
+    CreateFonts();
 
     const auto layout = MainWindowLayout();
     controls_.assign(layout.size(), nullptr);
@@ -191,7 +303,7 @@ void MainWindow::CreateControls() {
 }
 
 HWND MainWindow::CreateControl(const LayoutRow& row, HWND parent) {
-    const Rect r = PositionInContainer(row);
+    const Rect r = ScaledPosition(row);
     const std::wstring text = Utf8ToWide(InitialText(row));
     DWORD style = WS_CHILD;
     DWORD exStyle = 0;
@@ -236,16 +348,11 @@ HWND MainWindow::CreateControl(const LayoutRow& row, HWND parent) {
                                    nullptr);
     if (!control) return nullptr;
 
-    HGDIOBJ font = (row.flags & kFontArial) ? arialFont_.get() : GetStockObject(DEFAULT_GUI_FONT);
-    if (row.kind == ControlKind::Link) font = linkFont_.get();
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
 
     switch (row.kind) {
         case ControlKind::Picture:
-            bannerBitmap_.reset(LoadBannerBitmap(instance_));
-            SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bannerBitmap_.get()));
-            // The picture keeps its laid-out size; the banner is clipped to it.
-            SetWindowPos(control, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetBanner(control, r);
             break;
         case ControlKind::Tab:
             SetWindowSubclass(control, TabProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -270,7 +377,7 @@ HWND MainWindow::CreateControl(const LayoutRow& row, HWND parent) {
                 LVCOLUMNW col{};
                 col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
                 col.pszText = title.data();
-                col.cx = kNewsColumnWidths[c];
+                col.cx = Scale(kNewsColumnWidths[c]);
                 col.iSubItem = c;
                 SendMessageW(control, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
             }

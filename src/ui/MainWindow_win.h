@@ -12,6 +12,7 @@
 // selections) and forwards the user's events; the actions live elsewhere.
 class MainWindow final : public WindowFields {
 public:
+    // Shows the window at the screen's DPI: every laid-out size is scaled by DPI / 96.
     using EventHandler = std::function<void(UiEvent)>;
     using DestroyHandler = std::function<void()>;
 
@@ -38,6 +39,12 @@ private:
     void CreateControls();
     HWND CreateControl(const LayoutRow& row, HWND parent);
     void ShowPage(int page);
+    int Scale(int value) const;  // a 96-DPI pixel size at the window's DPI
+    void CreateFonts();
+    HGDIOBJ FontFor(const LayoutRow& row) const;
+    Rect ScaledPosition(const LayoutRow& row) const;
+    void ApplyDpi(int dpi, const RECT* suggested);
+    void SetBanner(HWND control, const Rect& r);
     void SetControlText(const LayoutRow& row, const std::wstring& text);
     void OnCommand(int id, int code, HWND control);
     const LayoutRow* RowOfId(int id) const;
@@ -48,7 +55,10 @@ private:
     std::vector<HWND> controls_;  // one per layout row, same order
     unique_gdi arialFont_;
     unique_gdi linkFont_;
-    unique_gdi bannerBitmap_;
+    unique_gdi guiFont_;         // the default GUI font scaled, when the DPI is not 96
+    unique_gdi bannerSource_;    // the banner as decoded
+    unique_gdi bannerBitmap_;    // the banner scaled to the DPI
+    int dpi_ = 96;
     HBRUSH faceBrush_ = nullptr;
     EventHandler onEvent_;
     DestroyHandler onDestroying_;

@@ -103,3 +103,14 @@ TEST_F(WinInetTest, TransportReportsStatusLengthAndReadsToTheWantedCount) {
     EXPECT_EQ(log[0].Header("User-Agent"), "Agent123");
     EXPECT_EQ(log[0].Header("Pragma"), "no-cache");
 }
+
+TEST_F(WinInetTest, ServerThatNeverAnswersIsGivenUpAfterTheReceiveTimeOut) {
+    e2e::server::Fault(kPath, "hang");
+    http.receiveTimeoutMs = 2000;
+    const auto start = GetTickCount();
+    EXPECT_EQ(FetchUrlBody(http, kBase + kPath), "");
+    const auto elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 1500u);
+    EXPECT_LT(elapsed, 10000u) << "the request must not wait much longer than its time-out";
+    e2e::server::Reset();
+}

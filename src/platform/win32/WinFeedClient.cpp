@@ -62,6 +62,9 @@ Bytes WinFeedClient::Fetch(const FeedRequest& request) {
     InternetHandle http(HttpOpenRequestW(connection.h, L"GET", object.c_str(), L"HTTP/1.0", nullptr,
                                          acceptTypes, flags, 0));
     if (!http.h) return {};
+    // WinINet applies the receive time-out set on the request itself.
+    InternetSetOptionW(http.h, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(http.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
 
     // The body whatever the status; stop one byte past the bound so that the caller
     // sees the body is too large without this reading on. On the GUI thread the

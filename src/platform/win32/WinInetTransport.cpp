@@ -3,7 +3,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cwchar>
+#include <map>
+#include <thread>
 
 #include "platform/win32/WinPaintingWait.h"
 #include "platform/win32/WinText.h"
@@ -14,6 +18,84 @@ HINTERNET AsInternet(HttpHandle h) { return reinterpret_cast<HINTERNET>(h); }
 HttpHandle AsHandle(HINTERNET h) { return reinterpret_cast<HttpHandle>(h); }
 
 }  // namespace
+
+// One thread that closes the handles of calls that outlive their deadline.
+class CallDeadlines {
+public:
+    ~CallDeadlines() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    int Arm(HINTERNET handle, unsigned long ms) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+        const int ticket = next_++;
+        entries_[ticket] = {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), handle, false};
+        wake_.notify_all();
+        return ticket;
+    }
+
+    // True when the deadline passed and the handle was closed.
+    bool Disarm(int ticket) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const bool fired = entries_[ticket].fired;
+        entries_.erase(ticket);
+        return fired;
+    }
+
+private:
+    struct Entry {
+        std::chrono::steady_clock::time_point deadline;
+        HINTERNET handle;
+        bool fired;
+    };
+
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!stop_) {
+            auto next = std::chrono::steady_clock::time_point::max();
+            for (auto& [ticket, e] : entries_) {
+                if (e.fired) continue;
+                if (std::chrono::steady_clock::now() >= e.deadline) {
+                    e.fired = true;
+                    InternetCloseHandle(e.handle);  // cuts the blocking call
+                } else if (e.deadline < next) {
+                    next = e.deadline;
+                }
+            }
+            if (next == std::chrono::steady_clock::time_point::max()) {
+                wake_.wait(lock);
+            } else {
+                wake_.wait_until(lock, next);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::map<int, Entry> entries_;
+    int next_ = 1;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+WinInetTransport::WinInetTransport() : deadlines_(std::make_unique<CallDeadlines>()) {}
+WinInetTransport::~WinInetTransport() = default;
+
+template <typename Call>
+bool WinInetTransport::WithDeadline(void* handle, unsigned long ms, Call&& call) {
+    const int ticket = deadlines_->Arm(static_cast<HINTERNET>(handle), ms);
+    RunKeepingWindowPainted(call);
+    if (!deadlines_->Disarm(ticket)) return true;
+    std::lock_guard<std::mutex> lock(closedMutex_);
+    closedByWatchdog_.insert(handle);
+    return false;
+}
 
 bool WinInetTransport::ConnectedThroughProxy() {
     DWORD flags = 0;
@@ -27,8 +109,8 @@ HttpHandle WinInetTransport::OpenRoot(const std::string& agent, ProxyMode mode) 
         // Explicit bounds instead of the defaults (which under some systems wait
         // for ever on a server that accepts and never answers). Requests opened on
         // this handle inherit them.
-        DWORD connect = kConnectTimeoutMs;
-        DWORD receive = kReceiveTimeoutMs;
+        DWORD connect = connectTimeoutMs;
+        DWORD receive = receiveTimeoutMs;
         InternetSetOptionW(root, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
         InternetSetOptionW(root, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
         InternetSetOptionW(root, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
@@ -40,14 +122,53 @@ HttpHandle WinInetTransport::OpenRoot(const std::string& agent, ProxyMode mode) 
 
 HttpHandle WinInetTransport::OpenUrl(HttpHandle root, const std::string& url, const std::string& headers,
                                      std::uint32_t flags) {
-    const std::wstring wheaders = Utf8ToWide(headers);
+    // A GET of the URL, as InternetOpenUrl makes it, but through a request handle
+    // that exists before the request is sent: its time-outs can be set, and the
+    // watchdog can close it while the answer is awaited.
     const std::wstring wurl = Utf8ToWide(url);
-    HINTERNET request = nullptr;
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = 1;
+    parts.dwUrlPathLength = 1;
+    parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlW(wurl.c_str(), static_cast<DWORD>(wurl.size()), 0, &parts)) return 0;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return 0;
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring object(parts.lpszUrlPath, parts.dwUrlPathLength);
+    object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty()) object = L"/";
+
+    HINTERNET connection = InternetConnectW(AsInternet(root), host.c_str(), parts.nPort, nullptr, nullptr,
+                                            INTERNET_SERVICE_HTTP, 0, 0);
+    if (!connection) return 0;
+    DWORD requestFlags = flags & ~static_cast<DWORD>(INTERNET_FLAG_TRANSFER_BINARY);
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) requestFlags |= INTERNET_FLAG_SECURE;
+    HINTERNET request = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr,
+                                         requestFlags, 0);
+    if (!request) {
+        InternetCloseHandle(connection);
+        return 0;
+    }
+    DWORD receive = receiveTimeoutMs;
+    InternetSetOptionW(request, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
+    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+
+    const std::wstring wheaders = Utf8ToWide(headers);
+    BOOL sent = FALSE;
     // Connecting and waiting for the answer's headers are the long waits.
-    RunKeepingWindowPainted([&] {
-        request = InternetOpenUrlW(AsInternet(root), wurl.c_str(), wheaders.empty() ? nullptr : wheaders.c_str(),
-                                   static_cast<DWORD>(wheaders.size()), flags, 0);
+    const bool inTime = WithDeadline(request, connectTimeoutMs + receiveTimeoutMs, [&] {
+        sent = HttpSendRequestW(request, wheaders.empty() ? nullptr : wheaders.c_str(),
+                                static_cast<DWORD>(wheaders.size()), nullptr, 0);
     });
+    if (!inTime || !sent) {
+        if (inTime) InternetCloseHandle(request);
+        std::lock_guard<std::mutex> lock(closedMutex_);
+        closedByWatchdog_.erase(request);
+        InternetCloseHandle(connection);
+        return 0;
+    }
+    std::lock_guard<std::mutex> lock(closedMutex_);
+    connections_[request] = connection;
     return AsHandle(request);
 }
 
@@ -78,18 +199,33 @@ bool WinInetTransport::Read(HttpHandle request, void* buffer, std::uint32_t want
     got = 0;
     auto* bytes = static_cast<char*>(buffer);
     bool ok = true;
-    RunKeepingWindowPainted([&] {
-        while (got < wanted) {
-            DWORD n = 0;
-            if (!InternetReadFile(AsInternet(request), bytes + got, wanted - got, &n)) {
-                ok = got > 0;
-                return;
-            }
-            if (n == 0) return;
-            got += n;
+    while (got < wanted) {
+        DWORD n = 0;
+        BOOL read = FALSE;
+        // A read that stalls longer than the receive time-out is cut.
+        if (!WithDeadline(AsInternet(request), receiveTimeoutMs,
+                          [&] { read = InternetReadFile(AsInternet(request), bytes + got, wanted - got, &n); }) ||
+            !read) {
+            ok = got > 0;
+            break;
         }
-    });
+        if (n == 0) break;
+        got += n;
+    }
     return ok;
 }
 
-void WinInetTransport::Close(HttpHandle handle) { InternetCloseHandle(AsInternet(handle)); }
+void WinInetTransport::Close(HttpHandle handle) {
+    HINTERNET connection = nullptr;
+    bool alreadyClosed = false;
+    {
+        std::lock_guard<std::mutex> lock(closedMutex_);
+        alreadyClosed = closedByWatchdog_.erase(AsInternet(handle)) != 0;
+        if (auto it = connections_.find(AsInternet(handle)); it != connections_.end()) {
+            connection = it->second;
+            connections_.erase(it);
+        }
+    }
+    if (!alreadyClosed) InternetCloseHandle(AsInternet(handle));
+    if (connection) InternetCloseHandle(connection);
+}

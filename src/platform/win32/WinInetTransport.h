@@ -1,12 +1,26 @@
 #pragma once
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+
 #include "platform/HttpTransport.h"
+
+class CallDeadlines;
 
 // HttpTransport over WinINet. Every request is bounded: connecting gives up
 // after kConnectTimeoutMs, a send or a read that stalls after kReceiveTimeoutMs.
-// Called on the GUI thread, the waits keep the window painted.
+// WinINet's own time-outs are set to these, and a watchdog closes the handle of
+// a call that outlives them anyway (some WinINet versions wait for ever for the
+// answer of a server that accepts and never replies). Called on the GUI thread,
+// the waits keep the window painted. Safe to use from several threads.
 struct WinInetTransport final : HttpTransport {
+    WinInetTransport();
+    ~WinInetTransport() override;
     static constexpr unsigned long kConnectTimeoutMs = 15000;
     static constexpr unsigned long kReceiveTimeoutMs = 30000;
+    unsigned long connectTimeoutMs = kConnectTimeoutMs;
+    unsigned long receiveTimeoutMs = kReceiveTimeoutMs;
 
     bool ConnectedThroughProxy() override;
     HttpHandle OpenRoot(const std::string& agent, ProxyMode mode) override;
@@ -16,4 +30,15 @@ struct WinInetTransport final : HttpTransport {
     bool QueryContentLength(HttpHandle request, std::uint64_t& length) override;
     bool Read(HttpHandle request, void* buffer, std::uint32_t wanted, std::uint32_t& got) override;
     void Close(HttpHandle handle) override;
+
+private:
+    // Runs a blocking call on `handle`; closes the handle when the call takes
+    // longer than `ms`. True when the call finished in time.
+    template <typename Call>
+    bool WithDeadline(void* handle, unsigned long ms, Call&& call);
+
+    std::unique_ptr<CallDeadlines> deadlines_;
+    std::mutex closedMutex_;
+    std::set<void*> closedByWatchdog_;  // handles the watchdog already closed
+    std::map<void*, void*> connections_;  // request handle -> its connection handle
 };
