@@ -54,7 +54,10 @@ struct WinProgramHost final : ProgramHost {
         shell.owner = window.Handle();
         return created;
     }
-    void RunCreatedEvent() override { RunMainWindowCreatedEvent(ctx); }
+    void RunCreatedEvent() override {
+        MainWindow::BusyScope busy(window.Handle());
+        RunMainWindowCreatedEvent(ctx);
+    }
     void RunEventLoop() override {
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -203,7 +203,10 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
     }
     const bool clicked = (row->kind == ControlKind::Button && code == BN_CLICKED) ||
                          (row->kind == ControlKind::Link && code == STN_CLICKED);
-    if (clicked && row->event != UiEvent::None && onEvent_) onEvent_(row->event);
+    if (clicked && row->event != UiEvent::None && onEvent_) {
+        BusyScope busy(hwnd_);
+        onEvent_(row->event);
+    }
 }
 
 int MainWindow::Scale(int value) const { return MulDiv(value, dpi_, 96); }

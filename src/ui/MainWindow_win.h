@@ -8,6 +8,12 @@
 #include "ui/MainWindowLayout.h"
 #include "ui/WindowFields.h"
 
+// While the GUI thread runs start-up or an event's operation, the main window
+// carries this property: UI automation (and our end-to-end tests) can tell a
+// window that answers messages while it waits for the network from one that is
+// ready for the next input.
+inline constexpr wchar_t kBusyProperty[] = L"KorvaneScan.Busy";
+
 // The program's one window, built from MainWindowLayout. It holds state (texts,
 // selections) and forwards the user's events; the actions live elsewhere.
 class MainWindow final : public WindowFields {
@@ -20,6 +26,17 @@ public:
     bool Create(HINSTANCE instance, EventHandler onEvent, DestroyHandler onDestroying);
     HWND Handle() const { return hwnd_; }
     HWND Control(const LayoutRow& row) const;
+    // Marks the window busy (kBusyProperty) for the life of the returned object.
+    class BusyScope {
+    public:
+        explicit BusyScope(HWND hwnd) : hwnd_(hwnd) { SetPropW(hwnd_, kBusyProperty, reinterpret_cast<HANDLE>(1)); }
+        ~BusyScope() { RemovePropW(hwnd_, kBusyProperty); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        HWND hwnd_;
+    };
     // Lets the dialog keys work (Tab between controls, Esc closes); true when the message was taken.
     bool TranslateDialogKeys(MSG& msg);
 

@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include "ui/MainWindow_win.h"
+
 #include <commctrl.h>
 #include <tlhelp32.h>
 #include <wininet.h>
@@ -376,7 +378,11 @@ bool App::Launch(const std::wstring& runFolder, Millis timeout) {
 }
 
 bool App::WaitIdle(Millis timeout) {
-    return WaitFor([&] { return Ping(1s) < 1s && OpenMessageBoxes().empty(); }, timeout);
+    return WaitFor(
+        [&] {
+            return Ping(1s) < 1s && OpenMessageBoxes().empty() && !GetPropW(main_, kBusyProperty);
+        },
+        timeout);
 }
 
 HWND App::Control(const char* layoutName) const {

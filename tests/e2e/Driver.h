@@ -91,8 +91,9 @@ public:
     // Starts <runFolder>\KorvaneScan.exe and waits (bounded) for its main window.
     // Does not wait for start-up to finish: see WaitIdle.
     bool Launch(const std::wstring& runFolder, Millis timeout = 30s);
-    // Waits until the window answers messages and no message box of the program
-    // is open, i.e. the GUI thread is back in its event loop.
+    // Waits until the window answers messages, no message box of the program is
+    // open and the window is not marked busy (start-up or an event's operation
+    // still running), i.e. the GUI thread is back in its event loop.
     bool WaitIdle(Millis timeout = 30s);
 
     DWORD Pid() const { return pi_.dwProcessId; }

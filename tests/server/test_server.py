@@ -403,10 +403,10 @@ class Handler(BaseHTTPRequestHandler):
         value = value.strip()
         if not value.lower().startswith("bytes="):
             return None
-        spec = value[6:].strip()
-        if "," in spec or "-" not in spec:
+        range_spec = value[6:].strip()
+        if "," in range_spec or "-" not in range_spec:
             return None
-        first, _, last = spec.partition("-")
+        first, _, last = range_spec.partition("-")
         first, last = first.strip(), last.strip()
         try:
             if first == "":                 # bytes=-N: the last N bytes
