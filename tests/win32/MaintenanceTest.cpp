@@ -42,8 +42,12 @@ bool RunUnix(const std::wstring& program, const std::wstring& arguments) {
                         &pi)) {
         return false;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // For a Unix program Wine gives no process handle and leaves the thread
+    // handle undefined: closing that value could close a live handle of ours.
+    if (pi.hProcess) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
     return true;
 }
 
