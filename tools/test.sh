@@ -34,7 +34,7 @@ status=0
 for level in "${levels[@]}"; do
   echo "test.sh: running the $level tests"
   if [ "$level" = fuzz ]; then
-    "$ROOT/tools/fuzz.sh" "${KORVANE_FUZZ_SECONDS:-60}" || { status=1; echo "test.sh: fuzz FOUND something"; }
+    "$ROOT/tools/fuzz.sh" "${KORVANE_FUZZ_SECONDS:-30}" || { status=1; echo "test.sh: fuzz FOUND something"; }
     continue
   fi
   if ! ctest --preset "$level"; then

@@ -60,6 +60,38 @@ std::vector<HWND> TopLevel(DWORD pid, const wchar_t* cls) {
     return s.found;
 }
 
+BOOL CALLBACK FindTree(HWND hwnd, LPARAM lp) {
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (lstrcmpiW(cls, WC_TREEVIEWW) == 0) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The text of the tree's selected item, read from the program's memory.
+std::wstring SelectedTreeText(const App& app, HWND tree) {
+    DWORD_PTR item = 0;
+    if (!SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_ABORTIFHUNG, 5000, &item) || !item) return {};
+    const size_t size = sizeof(TVITEMW) + 520 * sizeof(wchar_t);
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(app.Process(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) return {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = reinterpret_cast<HTREEITEM>(item);
+    tv.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+    tv.cchTextMax = 512;
+    WriteProcessMemory(app.Process(), remote, &tv, sizeof(tv), nullptr);
+    DWORD_PTR ok = 0;
+    SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &ok);
+    wchar_t text[513] = {};
+    if (ok) ReadProcessMemory(app.Process(), remote + sizeof(TVITEMW), text, 512 * sizeof(wchar_t), nullptr);
+    VirtualFreeEx(app.Process(), remote, 0, MEM_RELEASE);
+    return text;
+}
+
 BOOL CALLBACK FindEdit(HWND hwnd, LPARAM lp) {
     wchar_t cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
@@ -94,10 +126,20 @@ bool ChooseInFolderBrowser(const App& app, HWND browser, const std::wstring& fol
     void* remote = VirtualAllocEx(app.Process(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!remote) return false;
     WriteProcessMemory(app.Process(), remote, folder.c_str(), bytes, nullptr);
-    // A dialog's answer to this message is not its result: the effect shows in the tree.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000,
-                        &ignored);
+    // A dialog's answer to this message is not its result: the effect shows in the
+    // tree. A browser still filling its tree may miss it, so select until the
+    // tree's selected item is the folder itself (bounded).
+    HWND tree = nullptr;
+    EnumChildWindows(browser, FindTree, reinterpret_cast<LPARAM>(&tree));
+    const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+    WaitFor(
+        [&] {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                                10000, &ignored);
+            return !tree || SelectedTreeText(app, tree) == leaf;
+        },
+        10s);
     VirtualFreeEx(app.Process(), remote, 0, MEM_RELEASE);
 
     HWND edit = nullptr;
