@@ -5,7 +5,7 @@
 #   win32  the Win32 implementations under Wine, against the local test server
 #   e2e    the real KorvaneScan.exe under Wine and Xvfb, driven from outside
 #   asan   the unit tests again, built with AddressSanitizer and UBSan (g++)
-#   fuzz   each libFuzzer target for $KORVANE_FUZZ_SECONDS s (60), tools/fuzz.sh
+#   fuzz   each libFuzzer target for $KORVANE_FUZZ_SECONDS s (30), tools/fuzz.sh
 # Usage: tools/test.sh            (everything)
 #        tools/test.sh unit win32 (only these levels; the builds still run)
 set -euo pipefail

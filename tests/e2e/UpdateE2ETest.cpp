@@ -198,6 +198,8 @@ TEST_F(UpdateE2E, FailedModuleInstallsNothing) {
     } cases[] = {
         {L"update 404", nullptr, "", "不能打开该URL!"},
         {L"update cut", "cut", "after=1000", "读文件出错!"},
+        {L"update 2 GB announced", "length", "value=2147483648", "读文件出错!"},
+        {L"update not HTTP", "garbage", "", "不能打开该URL!"},
     };
     for (const auto& c : cases) {
         server::Reset();
