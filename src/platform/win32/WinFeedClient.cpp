@@ -44,13 +44,7 @@ Bytes WinFeedClient::Fetch(const FeedRequest& request) {
                                       nullptr, nullptr, 0));
     if (!root.h) return {};
     // The same bounds as every other request of the program.
-    DWORD connect = WinInetTransport::kConnectTimeoutMs;
-    DWORD receive = WinInetTransport::kReceiveTimeoutMs;
-    InternetSetOptionW(root.h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-    InternetSetOptionW(root.h, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(root.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(root.h, INTERNET_OPTION_DATA_SEND_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(root.h, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    SetInternetTimeouts(root.h, WinInetTransport::kConnectTimeoutMs, WinInetTransport::kReceiveTimeoutMs);
     InternetHandle connection(InternetConnectW(root.h, host.c_str(), parts.nPort, nullptr, nullptr,
                                                INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection.h) return {};
@@ -62,9 +56,7 @@ Bytes WinFeedClient::Fetch(const FeedRequest& request) {
     InternetHandle http(HttpOpenRequestW(connection.h, L"GET", object.c_str(), L"HTTP/1.0", nullptr,
                                          acceptTypes, flags, 0));
     if (!http.h) return {};
-    // WinINet applies the receive time-out set on the request itself.
-    InternetSetOptionW(http.h, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(http.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    SetInternetTimeouts(http.h, WinInetTransport::kConnectTimeoutMs, WinInetTransport::kReceiveTimeoutMs);
 
     // The body whatever the status; stop one byte past the bound so that the caller
     // sees the body is too large without this reading on. On the GUI thread the

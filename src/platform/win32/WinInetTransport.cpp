@@ -97,6 +97,17 @@ bool WinInetTransport::WithDeadline(void* handle, unsigned long ms, Call&& call)
     return false;
 }
 
+void SetInternetTimeouts(void* internetHandle, unsigned long connectMs, unsigned long receiveMs) {
+    HINTERNET h = static_cast<HINTERNET>(internetHandle);
+    DWORD connect = connectMs;
+    DWORD receive = receiveMs;
+    InternetSetOptionW(h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+    for (DWORD option : {INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+        InternetSetOptionW(h, option, &receive, sizeof(receive));
+    }
+}
+
 bool WinInetTransport::ConnectedThroughProxy() {
     DWORD flags = 0;
     InternetGetConnectedState(&flags, 0);
@@ -109,13 +120,7 @@ HttpHandle WinInetTransport::OpenRoot(const std::string& agent, ProxyMode mode) 
         // Explicit bounds instead of the defaults (which under some systems wait
         // for ever on a server that accepts and never answers). Requests opened on
         // this handle inherit them.
-        DWORD connect = connectTimeoutMs;
-        DWORD receive = receiveTimeoutMs;
-        InternetSetOptionW(root, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-        InternetSetOptionW(root, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
-        InternetSetOptionW(root, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
-        InternetSetOptionW(root, INTERNET_OPTION_DATA_SEND_TIMEOUT, &receive, sizeof(receive));
-        InternetSetOptionW(root, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+        SetInternetTimeouts(root, connectTimeoutMs, receiveTimeoutMs);
     }
     return AsHandle(root);
 }
@@ -149,9 +154,7 @@ HttpHandle WinInetTransport::OpenUrl(HttpHandle root, const std::string& url, co
         InternetCloseHandle(connection);
         return 0;
     }
-    DWORD receive = receiveTimeoutMs;
-    InternetSetOptionW(request, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof(receive));
-    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+    SetInternetTimeouts(request, connectTimeoutMs, receiveTimeoutMs);
 
     const std::wstring wheaders = Utf8ToWide(headers);
     BOOL sent = FALSE;

@@ -8,6 +8,11 @@
 
 class CallDeadlines;
 
+// Sets WinINet's time-outs on a root or request handle: connecting gives up after
+// connectMs, a send or read that stalls after receiveMs. Requests opened on a root
+// inherit its values; some WinINet versions only honour those set on the request.
+void SetInternetTimeouts(void* internetHandle, unsigned long connectMs, unsigned long receiveMs);
+
 // HttpTransport over WinINet. Every request is bounded: connecting gives up
 // after kConnectTimeoutMs, a send or a read that stalls after kReceiveTimeoutMs.
 // WinINet's own time-outs are set to these, and a watchdog closes the handle of
