@@ -502,7 +502,8 @@ MessageBoxInfo App::WaitMessageBox(Millis timeout) {
         [&] {
             const auto boxes = OpenMessageBoxes();
             for (const auto& box : boxes) {
-                if (GetDlgItem(box.hwnd, 0xFFFF)) {
+                // A box just created may not show its text yet: every box of the program has one.
+                if (GetDlgItem(box.hwnd, 0xFFFF) && !box.text.empty()) {
                     found = box;
                     return true;
                 }
